@@ -1,0 +1,52 @@
+#pragma once
+
+#include "plugin/QuennellFilterBase.h"
+
+#include <array>
+
+/** The plug-in's processor: a 16 x 16 routing matrix (input channel x output channel) applied to
+    the MIDI of every block. Every channel event on input channel r is copied, at its own sample
+    position, to each output channel that row r switches on; the matrix is the whole saved state. */
+class Switchyard : public QuennellFilterBase, public juce::ChangeBroadcaster
+{
+public:
+    static constexpr int numChannels = 16;
+    static constexpr int stateSize = numChannels * numChannels;
+    static constexpr const char* pluginName = "Lampwick";
+
+    Switchyard();
+    ~Switchyard() override;
+
+    void prepareToPlay (double sampleRate, int estimatedSamplesPerBlock) override;
+    void releaseResources() override;
+    void processBlock (juce::AudioBuffer<float>& audio, juce::MidiBuffer& midiMessages) override;
+    using juce::AudioProcessor::processBlock;
+
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
+
+    const juce::String getName() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+    bool isMidiEffect() const override;
+    double getTailLengthSeconds() const override;
+
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    void handleMessage (const juce::Message&) override;
+
+    /** Matrix access. The caller holds the callback lock while the audio thread may be routing. */
+    void clearAllRoutes();
+    void setRoute (juce::uint8 value, int inputChannel, int outputChannel);
+    juce::uint8 getRoute (int inputChannel, int outputChannel) const;
+
+private:
+    std::array<juce::uint8, stateSize> routingMatrix{};
+
+    // Routed copies of the block being processed. A member, so that its storage survives from
+    // block to block; it trades storage with the host's buffer instead of being copied.
+    juce::MidiBuffer routedEvents;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Switchyard)
+};

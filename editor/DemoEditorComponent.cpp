@@ -78,40 +78,10 @@ DemoEditorComponent::~DemoEditorComponent()
     // The processor outlives this editor; its later restores must not reach it.
     processor->removeChangeListener (this);
 
-    deleteCanvasItems();
-    setLookAndFeel (nullptr);
-}
-
-bool DemoEditorComponent::isCanvasItem (juce::Component* child) const
-{
-    return child == titleLabel || child == websiteLink ||
-           dynamic_cast<CVisualGraphObjectConnectionLink*> (child) != nullptr ||
-           dynamic_cast<CVisualGraphObjectConnector*> (child) != nullptr ||
-           dynamic_cast<CVisualGraphObject*> (child) != nullptr;
-}
-
-void DemoEditorComponent::deleteCanvasItems()
-{
     // Last added first: links before the connectors they point at, connectors before their
-    // boxes. The boxes' shadow components are children too, but their shadowers own them.
-    for (;;)
-    {
-        juce::Component* last = nullptr;
-
-        for (int i = getNumChildComponents(); --i >= 0;)
-        {
-            if (isCanvasItem (getChildComponent (i)))
-            {
-                last = getChildComponent (i);
-                break;
-            }
-        }
-
-        if (last == nullptr)
-            return;
-
-        delete last;
-    }
+    // boxes. A box's shadow strips lie just behind it and go with its shadower.
+    deleteAllChildren();
+    setLookAndFeel (nullptr);
 }
 
 void DemoEditorComponent::addChannelLabel (CVisualGraphObject& box, int channelIndex, int x,

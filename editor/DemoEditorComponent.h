@@ -32,8 +32,6 @@ private:
     void writeLinksToMatrix();
     void rebuildLinksFromMatrix();
     void addChannelLabel (CVisualGraphObject& box, int channelIndex, int x, const juce::Font& font);
-    bool isCanvasItem (juce::Component* child) const;
-    void deleteCanvasItems();
 
     Switchyard* const processor;
     juce::Label* titleLabel = nullptr;

@@ -1,6 +1,4 @@
 #include "CanvasTestSupport.h"
-#include "ChangeCounter.h"
-#include "MessagePump.h"
 
 #include "editor/CVisualGraphObject.h"
 
@@ -71,19 +69,6 @@ TEST_F (Canvas, EveryAddedConnectorAndEveryResizeLaysTheRowOutAgain)
     EXPECT_EQ (offsetOf (box->findOutputConnector (15), box).y, 21 + 50 * 15);
 }
 
-TEST_F (Canvas, FindAnswersTheFirstConnectorWithTheIndexOrNone)
-{
-    auto* box = addBox ({10, 10, 100, 400});
-    for (int k = 0; k < 16; ++k)
-        box->addOutputConnector (k);
-    auto* firstThree = box->findOutputConnector (3);
-    box->addOutputConnector (3);
-
-    EXPECT_EQ (box->findOutputConnector (16), nullptr);
-    EXPECT_EQ (box->findInputConnector (0), nullptr);
-    EXPECT_EQ (box->findOutputConnector (3), firstThree);
-}
-
 TEST_F (Canvas, OnlyAnUnlockedBoxFollowsALeftButtonDragWithItsConnectorsAndLinkEnds)
 {
     struct Case
@@ -142,71 +127,6 @@ TEST_F (Canvas, AnUnlockedBoxCanLeaveItsParentAndDeletesItsOwnChildren)
     EXPECT_EQ (child.getComponent(), nullptr);
 }
 
-TEST_F (Canvas, ConnectorsReportEveryAddAndRemoveButBreakingNothingSendsNothing)
-{
-    auto* box = addBox ({10, 10, 100, 400});
-    auto* out = box->addOutputConnector (0);
-    auto* in = box->addInputConnector (0);
-    ChangeCounter changes (*box);
-    pumpMessages();
-
-    in->breakLinks();
-    pumpMessages();
-    EXPECT_EQ (changes.count, 0);
-
-    EXPECT_FALSE (out->acceptLink (nullptr));
-    auto* link = new CVisualGraphObjectConnectionLink (out);
-    canvas.addAndMakeVisible (link);
-    EXPECT_FALSE (out->acceptLink (link));
-    EXPECT_EQ (link->destination, nullptr);
-
-    for (int round = 1; round <= 2; ++round)
-    {
-        out->addLink (link);
-        pumpMessages();
-        EXPECT_EQ (out->getLinks().size(), 1u);
-        EXPECT_EQ (changes.count, round);
-    }
-
-    in->removeLink (link);
-    pumpMessages();
-    EXPECT_EQ (changes.count, 3);
-    EXPECT_EQ (out->getLinks().size(), 1u);
-    out->removeLink (link);
-    delete link;
-}
-
-TEST_F (Canvas, DeletingALinkDetachesItFromBothEndsAndTellsTheirBoxes)
-{
-    auto* left = addBox ({10, 10, 100, 400});
-    auto* right = addBox ({400, 10, 100, 400});
-    auto* out = left->addOutputConnector (0);
-    auto* in = right->addInputConnector (0);
-
-    auto* attached = new CVisualGraphObjectConnectionLink (out);
-    canvas.addAndMakeVisible (attached);
-    ASSERT_TRUE (in->acceptLink (attached));
-    out->addLink (attached);
-    auto* loose = new CVisualGraphObjectConnectionLink (out);
-    canvas.addAndMakeVisible (loose);
-    pumpMessages();
-
-    ChangeCounter leftChanges (*left), rightChanges (*right);
-    delete loose;
-    pumpMessages();
-    EXPECT_EQ (leftChanges.count, 1);
-    EXPECT_EQ (rightChanges.count, 0);
-    EXPECT_EQ (out->getLinks().size(), 1u);
-
-    delete attached;
-    pumpMessages();
-    EXPECT_EQ (leftChanges.count, 2);
-    EXPECT_EQ (rightChanges.count, 1);
-    EXPECT_TRUE (out->getLinks().empty());
-    EXPECT_TRUE (in->getLinks().empty());
-    EXPECT_TRUE (linksOn (canvas).empty());
-}
-
 TEST (ConnectionLink, BoundsEncloseTheArrowWithATenPixelMargin)
 {
     struct Case
@@ -248,14 +168,4 @@ TEST_F (Canvas, LinksDrawWhiteWhileLooseAndBlackOnceAttachedAndPassTheMouseThrou
     out->addLink (link);
     EXPECT_EQ (pixelAt (*link, onArrow).getARGB(), 0xff000000u);
     EXPECT_EQ (canvas.getComponentAt (juce::Point<int> (106, 25)), box); // under the link's bounds
-}
-
-TEST_F (Canvas, ConnectorsPaintWhiteWhileHighlighted)
-{
-    auto* in = addBox ({10, 10, 100, 400})->addInputConnector (0);
-    EXPECT_EQ (pixelAt (*in, {4, 4}).getARGB(), 0xff000000u);
-    in->highlight();
-    EXPECT_EQ (pixelAt (*in, {4, 4}).getARGB(), 0xffffffffu);
-    in->unhighlight();
-    EXPECT_EQ (pixelAt (*in, {0, 7}).getARGB(), 0xff000000u);
 }

@@ -351,19 +351,3 @@ TEST_F (Editor, ClosingKeepsTheMatrixAndReopeningShowsTheSameLinks)
     open();
     EXPECT_EQ (linkedPairs (*editor), (Cells{{9, 9}}));
 }
-
-TEST_F (Editor, TheLockedBoxesStayPutUnderADrag)
-{
-    open();
-    for (bool left : {true, false})
-    {
-        auto* b = box (left);
-        const auto before = b->getBounds();
-        const auto connectorBefore = connector (left, 1)->getBounds();
-        PointerGesture gesture (*editor, b->getBounds().getCentre().withX (b->getX() + 30));
-        gesture.dragTo ({300, 300});
-        gesture.releaseAt ({300, 300});
-        EXPECT_EQ (b->getBounds(), before);
-        EXPECT_EQ (connector (left, 1)->getBounds(), connectorBefore);
-    }
-}

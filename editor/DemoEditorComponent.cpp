@@ -58,7 +58,8 @@ DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
 
     titleLabel = new juce::Label (canvas::titleLabelName, canvas::titleText);
     addAndMakeVisible (titleLabel);
-    titleLabel->setBounds (5, h - 18, w - 10, 12);
+    titleLabel->setBounds (canvas::titleInset, h - canvas::bottomLineRise,
+                           w - 2 * canvas::titleInset, canvas::bottomLineHeight);
     titleLabel->setFont (font);
     titleLabel->setJustificationType (juce::Justification::centredLeft);
     titleLabel->setColour (juce::Label::textColourId, canvas::bottomTextColour);
@@ -67,7 +68,8 @@ DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
         new juce::HyperlinkButton (canvas::websiteText, juce::URL (canvas::websiteAddress));
     addAndMakeVisible (websiteLink);
     websiteLink->setColour (juce::HyperlinkButton::textColourId, canvas::bottomTextColour);
-    websiteLink->setBounds (w - 200, h - 18, 200, 12);
+    websiteLink->setBounds (w - canvas::websiteLinkWidth, h - canvas::bottomLineRise,
+                            canvas::websiteLinkWidth, canvas::bottomLineHeight);
     websiteLink->setFont (font, false, juce::Justification::horizontallyCentred);
 
     changeListenerCallback (processor);
@@ -97,6 +99,8 @@ void DemoEditorComponent::addChannelLabel (CVisualGraphObject& box, int channelI
 
 void DemoEditorComponent::paint (juce::Graphics& g)
 {
+    // A mid-grey face with light left and top edges, a light rule above the title line, and a
+    // dark bottom strip and right edge.
     const auto w = (float) getWidth();
     const auto h = (float) getHeight();
 

@@ -1,5 +1,7 @@
 #include "plugin/Switchyard.h"
 
+#include "editor/DemoEditorComponent.h"
+
 namespace
 {
 bool isChannelIndex (int index)
@@ -93,12 +95,12 @@ void Switchyard::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer& midi
 
 juce::AudioProcessorEditor* Switchyard::createEditor()
 {
-    return nullptr;
+    return new DemoEditorComponent (this);
 }
 
 bool Switchyard::hasEditor() const
 {
-    return false;
+    return true;
 }
 
 const juce::String Switchyard::getName() const
@@ -145,6 +147,7 @@ void Switchyard::setStateInformation (const void* data, int sizeInBytes)
     {
         const juce::ScopedLock lock (getCallbackLock());
         std::memcpy (routingMatrix.data(), data, stateSize);
+        ++restoreCount;
     }
     sendChangeMessage();
 }
@@ -170,4 +173,9 @@ juce::uint8 Switchyard::getRoute (int inputChannel, int outputChannel) const
         return routingMatrix[(size_t) (inputChannel * numChannels + outputChannel)];
 
     return 0;
+}
+
+juce::uint32 Switchyard::getRestoreCount() const
+{
+    return restoreCount;
 }

@@ -41,8 +41,14 @@ public:
     void setRoute (juce::uint8 value, int inputChannel, int outputChannel);
     juce::uint8 getRoute (int inputChannel, int outputChannel) const;
 
+    /** How many states have been restored; the caller holds the callback lock. An editor compares
+        it with the count it last showed, to tell a restore whose change message is still on its
+        way from its own older edits. */
+    juce::uint32 getRestoreCount() const;
+
 private:
     std::array<juce::uint8, stateSize> routingMatrix{};
+    juce::uint32 restoreCount = 0;
 
     // Routed copies of the block being processed. A member, so that its storage survives from
     // block to block; it trades storage with the host's buffer instead of being copied.

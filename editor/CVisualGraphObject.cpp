@@ -1,0 +1,148 @@
+#include "editor/CVisualGraphObject.h"
+
+#include "editor/CVisualGraphObjectConnector_Input.h"
+#include "editor/CVisualGraphObjectConnector_Output.h"
+#include "editor/CanvasConstants.h"
+
+#include <memory>
+
+CVisualGraphObject::CVisualGraphObject() = default;
+
+CVisualGraphObject::~CVisualGraphObject()
+{
+    // The connectors belong to the parent, which deletes them with its other children.
+    inputs.clear();
+    outputs.clear();
+}
+
+void CVisualGraphObject::mouseDown (const juce::MouseEvent& e)
+{
+    if (! e.mods.isRightButtonDown())
+    {
+        CDraggableComponent::mouseDown (e);
+        return;
+    }
+
+    // Hosts may hang on a modal loop inside their callbacks: the menu answers asynchronously.
+    createBreakAllLinksMenu().showMenuAsync (
+        juce::PopupMenu::Options(),
+        [safeThis = juce::Component::SafePointer<CVisualGraphObject> (this)] (int result)
+        {
+            if (safeThis != nullptr)
+                safeThis->handleBreakAllLinksMenu (result);
+        });
+}
+
+juce::PopupMenu CVisualGraphObject::createBreakAllLinksMenu()
+{
+    juce::PopupMenu menu;
+    menu.addItem (canvas::breakMenuItemId, canvas::breakAllLinksText);
+    return menu;
+}
+
+void CVisualGraphObject::handleBreakAllLinksMenu (int result)
+{
+    if (result == canvas::breakMenuItemId)
+        breakAllLinks();
+}
+
+void CVisualGraphObject::resized()
+{
+    CDraggableComponent::resized();
+    layoutConnectors();
+}
+
+void CVisualGraphObject::moved()
+{
+    CDraggableComponent::moved();
+    layoutConnectors();
+}
+
+CVisualGraphObjectConnector* CVisualGraphObject::addInputConnector (int index)
+{
+    return addConnector (new CVisualGraphObjectConnector_Input (this), inputs, index);
+}
+
+CVisualGraphObjectConnector* CVisualGraphObject::addOutputConnector (int index)
+{
+    return addConnector (new CVisualGraphObjectConnector_Output (this), outputs, index);
+}
+
+CVisualGraphObjectConnector*
+CVisualGraphObject::addConnector (CVisualGraphObjectConnector* connector, ConnectorList& list,
+                                  int index)
+{
+    std::unique_ptr<CVisualGraphObjectConnector> created (connector);
+
+    // Connectors live beside the box, on its parent; without one they would have no owner.
+    auto* parent = getParentComponent();
+    jassert (parent != nullptr);
+    if (parent == nullptr)
+        return nullptr;
+
+    created->index = index == nextIndex ? (int) list.size() : index;
+    parent->addAndMakeVisible (created.get());
+    list.push_back (created.release());
+    layoutConnectors();
+    return connector;
+}
+
+CVisualGraphObjectConnector* CVisualGraphObject::find (const ConnectorList& list, int index)
+{
+    for (auto* connector : list)
+        if (connector->index == index)
+            return connector;
+
+    return nullptr;
+}
+
+CVisualGraphObjectConnector* CVisualGraphObject::findInputConnector (int index) const
+{
+    return find (inputs, index);
+}
+
+CVisualGraphObjectConnector* CVisualGraphObject::findOutputConnector (int index) const
+{
+    return find (outputs, index);
+}
+
+void CVisualGraphObject::breakAllLinks()
+{
+    for (auto* connector : inputs)
+        connector->breakLinks();
+
+    for (auto* connector : outputs)
+        connector->breakLinks();
+}
+
+void CVisualGraphObject::layoutRow (const ConnectorList& list, bool outsideRightEdge) const
+{
+    if (list.empty())
+        return;
+
+    // Each connector centred in an equal slot of the box's height; the centres are kept in
+    // single precision and truncated, so the layout is the same on every platform.
+    const auto height = (float) getHeight();
+    const auto count = (float) list.size();
+    const auto slot = height / count;
+    auto centre = height / 2.0f - (count - 1.0f) * slot / 2.0f;
+
+    for (auto* connector : list)
+    {
+        const auto width = connector->getWidth();
+        connector->setOffset (outsideRightEdge ? getWidth() : -width,
+                              (int) (centre - (float) (width / 2)));
+        centre += slot;
+    }
+}
+
+void CVisualGraphObject::layoutConnectors()
+{
+    layoutRow (inputs, false);
+    layoutRow (outputs, true);
+}
+
+void CVisualGraphObject::notifyLinksChanged()
+{
+    sendChangeMessage();
+}

@@ -1,0 +1,121 @@
+#include "editor/CVisualGraphObjectConnector.h"
+
+#include "editor/CVisualGraphObject.h"
+#include "editor/CVisualGraphObjectConnectionLink.h"
+#include "editor/CanvasConstants.h"
+
+CVisualGraphObjectConnector::CVisualGraphObjectConnector (CVisualGraphObject* ownerBox)
+    : owner (ownerBox)
+{
+    setSize (canvas::connectorSize, canvas::connectorSize);
+    CVisualGraphObjectConnector::updatePosition();
+    setRepaintsOnMouseActivity (true);
+}
+
+CVisualGraphObjectConnector::~CVisualGraphObjectConnector() = default;
+
+void CVisualGraphObjectConnector::mouseDown (const juce::MouseEvent& e)
+{
+    if (! e.mods.isRightButtonDown())
+        return;
+
+    // Hosts may hang on a modal loop inside their callbacks: the menu answers asynchronously.
+    createBreakLinksMenu().showMenuAsync (
+        juce::PopupMenu::Options(),
+        [safeThis = juce::Component::SafePointer<CVisualGraphObjectConnector> (this)] (int result)
+        {
+            if (safeThis != nullptr)
+                safeThis->handleBreakLinksMenu (result);
+        });
+}
+
+juce::PopupMenu CVisualGraphObjectConnector::createBreakLinksMenu()
+{
+    juce::PopupMenu menu;
+    menu.addItem (canvas::breakMenuItemId, canvas::breakLinksText);
+    return menu;
+}
+
+void CVisualGraphObjectConnector::handleBreakLinksMenu (int result)
+{
+    if (result == canvas::breakMenuItemId)
+        breakLinks();
+}
+
+void CVisualGraphObjectConnector::paint (juce::Graphics& g)
+{
+    const auto active = isMouseOverOrDragging() || highlighted;
+    g.fillAll (active ? canvas::connectorActiveColour : canvas::connectorColour);
+}
+
+void CVisualGraphObjectConnector::updatePosition()
+{
+    if (owner != nullptr)
+        setBounds (owner->getX() + offsetX, owner->getY() + offsetY, getWidth(), getHeight());
+}
+
+bool CVisualGraphObjectConnector::canAcceptLink (CVisualGraphObjectConnectionLink*)
+{
+    return false;
+}
+
+void CVisualGraphObjectConnector::highlight()
+{
+    highlighted = true;
+    repaint();
+}
+
+void CVisualGraphObjectConnector::unhighlight()
+{
+    highlighted = false;
+    repaint();
+}
+
+void CVisualGraphObjectConnector::setOffset (int x, int y)
+{
+    offsetX = x;
+    offsetY = y;
+    updatePosition();
+}
+
+void CVisualGraphObjectConnector::addLink (CVisualGraphObjectConnectionLink* link)
+{
+    links.insert (link);
+    if (owner != nullptr)
+        owner->notifyLinksChanged();
+}
+
+void CVisualGraphObjectConnector::removeLink (CVisualGraphObjectConnectionLink* link)
+{
+    links.erase (link);
+    if (owner != nullptr)
+        owner->notifyLinksChanged();
+}
+
+bool CVisualGraphObjectConnector::acceptLink (CVisualGraphObjectConnectionLink* link)
+{
+    if (! canAcceptLink (link))
+        return false;
+
+    link->destination = this;
+    addLink (link);
+    return true;
+}
+
+void CVisualGraphObjectConnector::breakLinks()
+{
+    // Each link's destructor also erases it from the set at its other end and notifies both
+    // boxes; taking it out here first keeps the loop finite whatever the link points at.
+    while (! links.empty())
+    {
+        auto* link = *links.begin();
+        links.erase (links.begin());
+        delete link;
+    }
+}
+
+juce::Point<int> CVisualGraphObjectConnector::getCentre() const
+{
+    return {(int) ((float) getX() + (float) getWidth() * 0.5f),
+            (int) ((float) getY() + (float) getHeight() * 0.5f)};
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <set>
+#include <vector>
+
+class CVisualGraphObject;
+class CVisualGraphObjectConnectionLink;
+
+/** A patch point of a box: an 8 x 8 square on the canvas, kept at a fixed offset from its box,
+    at which links start or end. Every change of its links is reported to the box, which
+    broadcasts it. Not a child of the box: boxes, connectors and links share the canvas. */
+class CVisualGraphObjectConnector : public juce::Component
+{
+public:
+    explicit CVisualGraphObjectConnector (CVisualGraphObject* owner);
+    ~CVisualGraphObjectConnector() override;
+
+    void mouseDown (const juce::MouseEvent& e) override;
+    void paint (juce::Graphics& g) override;
+
+    /** Places the connector at the owner's position plus the offset. */
+    virtual void updatePosition();
+    virtual bool canAcceptLink (CVisualGraphObjectConnectionLink* link);
+    virtual void highlight();
+    virtual void unhighlight();
+    /** Appends the connector at the far end of each link, without clearing `result`. */
+    virtual void getLinkedConnectors (std::vector<CVisualGraphObjectConnector*>& result) = 0;
+
+    void setOffset (int x, int y);
+    void addLink (CVisualGraphObjectConnectionLink* link);
+    void removeLink (CVisualGraphObjectConnectionLink* link);
+    /** Ends the link here and records it, if this connector accepts it. The caller moves the
+        link's end point and adds the link to its source. */
+    bool acceptLink (CVisualGraphObjectConnectionLink* link);
+    /** Deletes every link attached here; each removes itself from both of its ends. */
+    void breakLinks();
+
+    /** Acts on the choice of the "Break Links" menu: item 1 breaks the links. */
+    void handleBreakLinksMenu (int result);
+    static juce::PopupMenu createBreakLinksMenu();
+
+    CVisualGraphObject* getOwner() const noexcept { return owner; }
+    const std::set<CVisualGraphObjectConnectionLink*>& getLinks() const noexcept { return links; }
+    bool isHighlighted() const noexcept { return highlighted; }
+    juce::Point<int> getCentre() const;
+
+protected:
+    CVisualGraphObject* const owner;
+    int offsetX = 0;
+    int offsetY = 0;
+    std::set<CVisualGraphObjectConnectionLink*> links;
+    CVisualGraphObjectConnectionLink* dragLink = nullptr;
+    CVisualGraphObjectConnector* dropTarget = nullptr;
+    bool highlighted = false;
+
+public:
+    /** Number among the owner's inputs or outputs, from 0; the editor reads it as the channel. */
+    int index = 0;
+
+private:
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CVisualGraphObjectConnector)
+};

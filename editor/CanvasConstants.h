@@ -1,0 +1,53 @@
+#pragma once
+
+#include <juce_graphics/juce_graphics.h>
+
+/** The patch editor's fixed sizes, colours and texts, in one place. */
+namespace canvas
+{
+// Draggable component
+const juce::Colour boxColour{0xffd3d3d3};
+constexpr float shadowAlpha = 0.5f;
+constexpr int shadowRadius = 10;
+constexpr int shadowOffsetX = 1;
+constexpr int shadowOffsetY = 5;
+
+// Connectors
+constexpr int connectorSize = 8;
+const juce::Colour connectorColour{0xff000000};
+const juce::Colour connectorActiveColour{0xffffffff};
+constexpr const char* breakLinksText = "Break Links";
+constexpr const char* breakAllLinksText = "Break All Links";
+constexpr int breakMenuItemId = 1;
+
+// Links
+constexpr int linkLineThickness = 2;
+constexpr int linkArrowheadWidth = 10;
+constexpr int linkArrowheadLength = 10;
+const juce::Colour attachedLinkColour{0xff000000};
+const juce::Colour looseLinkColour{0xffffffff};
+
+// Editor
+constexpr int editorWidth = 600;
+constexpr int editorHeight = 450;
+constexpr float fontHeight = 12.0f;
+const juce::Rectangle<int> inputChannelsBoxBounds{10, 10, 100, 400};
+const juce::Rectangle<int> outputChannelsBoxBounds{490, 10, 100, 400};
+constexpr int channelLabelPitch = 25;
+constexpr int inputChannelLabelX = 70;  // inside the left box, beside its outputs
+constexpr int outputChannelLabelX = 10; // inside the right box, beside its inputs
+constexpr int channelLabelWidth = 20;
+constexpr const char* channelLabelName = "ChannelLabel";
+constexpr int bottomLineRise = 18; // from the editor's bottom edge to the top of the texts
+constexpr int bottomLineHeight = 12;
+constexpr int titleInset = 5;
+constexpr int websiteLinkWidth = 200;
+constexpr const char* titleLabelName = "TitleLabel";
+constexpr const char* titleText = "Lampwick - MIDI channel router";
+constexpr const char* websiteAddress = "https://www.quennell-music.example/";
+constexpr const char* websiteText = "www.quennell-music.example";
+const juce::Colour bottomTextColour{0xffbbbbbb};
+const juce::Colour faceColour{0xff777777};
+const juce::Colour lightEdgeColour{0xff999999};
+const juce::Colour darkEdgeColour{0xff222222};
+} // namespace canvas

@@ -17,3 +17,11 @@ target_link_libraries(host_tests PRIVATE switchyard_plugin_host GTest::gtest_mai
 gtest_discover_tests(host_tests DISCOVERY_MODE PRE_TEST)
 # Debian's header reminds its own authors of open questions with #warning.
 set_source_files_properties(VstAbiTest.cpp PROPERTIES COMPILE_OPTIONS -Wno-cpp)
+
+# The command-line host, run as a person runs it.
+add_executable(lampwick_route_tests LampwickRouteTest.cpp)
+target_compile_definitions(lampwick_route_tests PRIVATE
+  LAMPWICK_ROUTE_PATH="$<TARGET_FILE:lampwick-route>" LAMPWICK_PATH="$<TARGET_FILE:Lampwick>")
+target_link_libraries(lampwick_route_tests PRIVATE switchyard_juce GTest::gtest_main switchyard_warnings)
+add_dependencies(lampwick_route_tests lampwick-route Lampwick)
+gtest_discover_tests(lampwick_route_tests DISCOVERY_MODE PRE_TEST)

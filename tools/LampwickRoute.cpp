@@ -53,6 +53,7 @@ juce::String readMidiFile (const juce::String& path, juce::MidiFile& midi)
 juce::String readState (const juce::String& path, juce::MemoryBlock& state)
 {
     const juce::File file (path);
+    state.reset(); // loadFileAsData appends
     if (! file.existsAsFile() || ! file.loadFileAsData (state))
         return "cannot read state file '" + path + "'";
 

@@ -25,3 +25,19 @@ target_compile_definitions(lampwick_route_tests PRIVATE
 target_link_libraries(lampwick_route_tests PRIVATE switchyard_juce GTest::gtest_main switchyard_warnings)
 add_dependencies(lampwick_route_tests lampwick-route Lampwick)
 gtest_discover_tests(lampwick_route_tests DISCOVERY_MODE PRE_TEST)
+
+# The adapter itself, around a recording processor.
+add_executable(host_adapter_tests JuceVSTWrapperTest.cpp)
+target_link_libraries(host_adapter_tests PRIVATE switchyard_host switchyard_test_support switchyard_warnings)
+gtest_discover_tests(host_adapter_tests DISCOVERY_MODE PRE_TEST)
+
+# The allocation counter replaces malloc for the whole process, which the sanitizers own.
+if(NOT SWITCHYARD_SANITIZE)
+  add_executable(host_allocation_tests
+    HostAllocationTest.cpp ${PROJECT_SOURCE_DIR}/bench/HostPath.cpp ${PROJECT_SOURCE_DIR}/bench/AllocationCounter.cpp)
+  target_include_directories(host_allocation_tests PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/bench)
+  target_compile_definitions(host_allocation_tests PRIVATE LAMPWICK_PATH="$<TARGET_FILE:Lampwick>")
+  target_link_libraries(host_allocation_tests PRIVATE GTest::gtest_main ${CMAKE_DL_LIBS} switchyard_warnings)
+  add_dependencies(host_allocation_tests Lampwick)
+  gtest_discover_tests(host_allocation_tests DISCOVERY_MODE PRE_TEST)
+endif()

@@ -9,6 +9,9 @@ constexpr int resumeEventCapacity = 64;
 // Enough MIDI buffer storage for a few hundred events, so that ordinary blocks never grow it.
 constexpr size_t resumeMidiBufferBytes = 4096;
 
+// One event in the buffer's layout: position, byte count, at most four bytes.
+constexpr size_t maxEventBytes = sizeof (juce::int32) + sizeof (juce::uint16) + 4;
+
 int numParametersOf (juce::AudioProcessor& processor)
 {
     JUCE_BEGIN_IGNORE_WARNINGS_GCC_LIKE ("-Wdeprecated-declarations")
@@ -148,6 +151,7 @@ void JuceVSTWrapper::resume()
 
     midiEvents.clear(); // events that arrived while the plug-in was off are stale
     midiEvents.ensureSize (resumeMidiBufferBytes);
+    oneEvent.ensureSize (maxEventBytes);
     outgoingEvents.ensureCapacity (resumeEventCapacity);
     wantEvents();
 }
@@ -197,7 +201,21 @@ vst2::VstInt32 JuceVSTWrapper::processEvents (vst2::VstEvents* events)
         const auto* midi = reinterpret_cast<const vst2::VstMidiEvent*> (event);
 
         // The buffer keeps as many bytes as the status byte calls for, and drops a data byte.
-        midiEvents.addEvent (midi->midiData, 4, midi->deltaFrames);
+        // Hosts mostly deliver in position order: such an event goes straight to the end, since
+        // addEvent searches from the start and would make a dense block cost O(n^2).
+        if (midiEvents.isEmpty() || midi->deltaFrames >= lastEventPosition)
+        {
+            oneEvent.clear();
+            oneEvent.addEvent (midi->midiData, 4, midi->deltaFrames);
+            midiEvents.data.addArray (oneEvent.data);
+
+            if (! oneEvent.isEmpty())
+                lastEventPosition = midi->deltaFrames;
+        }
+        else
+        {
+            midiEvents.addEvent (midi->midiData, 4, midi->deltaFrames);
+        }
     }
 
     return 1;

@@ -53,6 +53,8 @@ private:
 
     std::unique_ptr<juce::AudioProcessor> processor;
     juce::MidiBuffer midiEvents;
+    juce::MidiBuffer oneEvent; // scratch for appending in order
+    int lastEventPosition = 0; // the latest position in midiEvents while it is not empty
     OutgoingEventArray outgoingEvents;
     bool prepared = false;
     juce::MemoryBlock stateBlock;

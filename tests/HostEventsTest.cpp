@@ -75,11 +75,16 @@ TEST_F (HostEvents, EventsOfSeveralCallsAreMergedByPositionInArrivalOrder)
     host.setRoutes ({{0, 0}, {1, 1}});
     host.sendEvents ({midiEvent ({0x90, 1, 1}, 40), midiEvent ({0x90, 2, 1}, 10)});
     host.sendEvents ({midiEvent ({0x91, 3, 1}, 10), midiEvent ({0x91, 4, 1}, 0)});
+    host.sendEvents ({midiEvent ({0x91, 5, 1}, 40), midiEvent ({0x91, 6, 1}, 41)});
     host.processReplacing (64);
 
     using E = std::tuple<int, int, int>;
-    EXPECT_EQ (received(),
-               (std::vector<E>{{0x91, 4, 0}, {0x90, 2, 10}, {0x91, 3, 10}, {0x90, 1, 40}}));
+    EXPECT_EQ (received(), (std::vector<E>{{0x91, 4, 0},
+                                           {0x90, 2, 10},
+                                           {0x91, 3, 10},
+                                           {0x90, 1, 40},
+                                           {0x91, 5, 40},
+                                           {0x91, 6, 41}}));
     EXPECT_EQ (numSends(), 1u);
 }
 

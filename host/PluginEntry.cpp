@@ -1,4 +1,4 @@
-// The library's entry point and its load and unload work.
+// The library's entry point, and the toolkit's lifetime inside the library.
 
 #include "host/JuceVSTWrapper.h"
 
@@ -8,16 +8,16 @@ juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
 
 namespace
 {
-// The toolkit's user-interface layer lives exactly as long as the library is loaded. The thread
-// that loads the library becomes the toolkit's message thread.
-__attribute__ ((constructor)) void libraryLoaded()
-{
-    juce::initialiseJuce_GUI();
-}
+/** Starts the toolkit's user-interface layer once per process, on the thread that first calls
+    `main` (the host's user-interface thread, which becomes the toolkit's message thread), and
+    shuts it down when the library is unloaded.
 
-__attribute__ ((destructor)) void libraryUnloaded()
+    Not from an ELF constructor: those run before the toolkit's own static objects are
+    initialised, which then forget the message queue and leak it at unload. A function-local
+    static is built after them and, at unload, destroyed before them. */
+void ensureToolkit()
 {
-    juce::shutdownJuce_GUI();
+    static const juce::ScopedJuceInitialiser_GUI toolkit;
 }
 } // namespace
 
@@ -31,6 +31,7 @@ extern "C" vst2::AEffect* VSTCALLBACK vstPluginMain (vst2::audioMasterCallback a
 {
     try
     {
+        ensureToolkit();
         juce::MessageManager::getInstance();
 
         // A host that does not answer the version query gets nothing.

@@ -166,8 +166,9 @@ void QuennellFilterBase::getStateInformation (juce::MemoryBlock& destData)
 
     for (auto* program : programs)
     {
-        const auto name = program->name.substring (0, maxProgramNameLength).toUTF8();
-        destData.append (name.getAddress(), name.sizeInBytes()); // with its terminating zero
+        // A named String, so that its UTF-8 bytes outlive the append.
+        const auto name = program->name.substring (0, maxProgramNameLength);
+        destData.append (name.toRawUTF8(), name.getNumBytesAsUTF8() + 1); // with its terminating zero
         appendInt32 (destData, (int) program->parameterValues.getSize());
         destData.append (program->parameterValues.getData(), program->parameterValues.getSize());
     }

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "host/VstInterface.h"
+
+#include <dlfcn.h>
+#include <vector>
+
+/** The built plug-in driven as a host drives it, with a host callback that only counts what comes
+    back, so that the host's side adds no cost and no allocation to a block. */
+class HostPath
+{
+public:
+    static constexpr int blockLength = 8192;
+
+    HostPath();
+    ~HostPath();
+
+    bool isReady() const { return effect != nullptr; }
+
+    /** Routes input channel 1 to the first fanOut output channels. */
+    void setFanOut (int fanOut);
+    /** n note events on channel 1, spread over one block in position order. */
+    void setInput (int numEvents);
+    void runBlock();
+    /** effGetChunk, which fills a fresh block inside the plug-in. */
+    int saveState();
+
+    long long receivedEvents = 0;
+
+private:
+    static vst2::VstIntPtr VSTCALLBACK callback (vst2::AEffect*, vst2::VstInt32 opcode,
+                                                 vst2::VstInt32, vst2::VstIntPtr, void* ptr, float);
+
+    void* library = nullptr;
+    vst2::AEffect* effect = nullptr;
+    std::vector<vst2::VstMidiEvent> events;
+    std::vector<char> list;
+    std::vector<float> audio[4];
+    float* inputs[2];
+    float* outputs[2];
+};

@@ -1,0 +1,108 @@
+// The library as a whole: what it exports, several instances at once, and repeated loading.
+
+#include "PluginHost.h"
+
+#include <cstdio>
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace
+{
+std::vector<std::string> definedDynamicSymbols (const std::string& path)
+{
+    std::vector<std::string> names;
+    const auto command = "nm -D --defined-only '" + path + "'";
+    FILE* pipe = popen (command.c_str(), "r");
+
+    if (pipe == nullptr)
+        return names;
+
+    char line[1024];
+    while (std::fgets (line, sizeof (line), pipe) != nullptr)
+    {
+        std::istringstream fields (line);
+        std::string address, type, name;
+        if (fields >> address >> type >> name)
+            names.push_back (name);
+    }
+
+    EXPECT_EQ (pclose (pipe), 0) << command;
+    return names;
+}
+
+bool isLoaded (const char* path)
+{
+    void* handle = dlopen (path, RTLD_NOW | RTLD_NOLOAD);
+    if (handle != nullptr)
+        dlclose (handle);
+    return handle != nullptr;
+}
+
+/** One note on channel 1 through the instance; the channels it came back on. */
+std::vector<int> routeOneNote (TestHost& host)
+{
+    host.sendEvents ({midiEvent ({0x90, 60, 100}, 0)});
+    host.processReplacing (64);
+
+    std::vector<int> channels;
+    for (const auto& e : host.takeSentEvents())
+        channels.push_back (((std::uint8_t) e.record.midiData[0] & 0x0f) + 1);
+    return channels;
+}
+} // namespace
+
+TEST (HostLibrary, ExportsOnlyMain)
+{
+    EXPECT_EQ (definedDynamicSymbols (LAMPWICK_PATH), std::vector<std::string>{"main"});
+}
+
+TEST (HostLibrary, InstancesInOneProcessAreIndependent)
+{
+    PluginLibrary library;
+    TestHost a (library), b (library);
+    ASSERT_NE (a.effect, nullptr) << library.error();
+    ASSERT_NE (b.effect, nullptr);
+    a.resume();
+    b.resume();
+    EXPECT_NE (a.effect, b.effect);
+
+    a.setRoutes ({{0, 3}});
+    b.setRoutes ({{0, 5}, {0, 6}});
+    EXPECT_EQ (routeOneNote (a), (std::vector<int>{4}));
+    EXPECT_EQ (routeOneNote (b), (std::vector<int>{6, 7}));
+    EXPECT_NE (a.getChunk(), b.getChunk());
+
+    // Events given to one never come out of the other.
+    a.sendEvents ({midiEvent ({0x90, 1, 1}, 0)});
+    b.processReplacing (64);
+    EXPECT_TRUE (b.takeSentEvents().empty());
+
+    a.close();
+    EXPECT_EQ (routeOneNote (b), (std::vector<int>{6, 7}));
+}
+
+TEST (HostLibrary, LoadsAndUnloadsRepeatedly)
+{
+    // Each cycle loads the library afresh: the toolkit starts and stops with it, and dlclose really
+    // unloads it (a leaked unique symbol would pin it in memory). Leaks show up under the
+    // sanitizer build's leak checker.
+    for (int cycle = 0; cycle < 10; ++cycle)
+    {
+        {
+            PluginLibrary library;
+            ASSERT_NE (library.entry(), nullptr) << library.error();
+            TestHost first (library), second (library);
+            ASSERT_NE (first.effect, nullptr);
+            ASSERT_NE (second.effect, nullptr);
+            first.resume();
+            second.resume();
+            first.setRoutes ({{0, (cycle % 16)}});
+            EXPECT_EQ (routeOneNote (first), (std::vector<int>{cycle % 16 + 1}))
+                << "cycle " << cycle;
+            EXPECT_TRUE (routeOneNote (second).empty());
+            first.getChunk();
+        }
+        EXPECT_FALSE (isLoaded (LAMPWICK_PATH)) << "cycle " << cycle;
+    }
+}

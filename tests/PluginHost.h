@@ -1,0 +1,104 @@
+#pragma once
+
+#include "host/VstInterface.h"
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+/** The built plug-in, loaded as a host loads it: dlopen, then `main`. */
+class PluginLibrary
+{
+public:
+    using MainFunction = vst2::AEffect* (*) (vst2::audioMasterCallback);
+
+    explicit PluginLibrary (const char* path = LAMPWICK_PATH);
+    ~PluginLibrary();
+
+    PluginLibrary (const PluginLibrary&) = delete;
+    PluginLibrary& operator= (const PluginLibrary&) = delete;
+
+    MainFunction entry() const { return mainFunction; }
+    std::string error() const { return loadError; }
+
+private:
+    void* handle = nullptr;
+    MainFunction mainFunction = nullptr;
+    std::string loadError;
+};
+
+/** One event as the host received it from the plug-in, every field copied. */
+struct ReceivedEvent
+{
+    vst2::VstMidiEvent record{};
+    const void* address = nullptr;
+
+    std::vector<std::uint8_t> bytes (int count) const;
+};
+
+/** One call the plug-in made to the host. */
+struct HostCall
+{
+    vst2::VstInt32 opcode = 0;
+    vst2::VstInt32 index = 0;
+    vst2::VstIntPtr value = 0;
+    float opt = 0.0f;
+    bool hadRecord = false;
+    std::vector<ReceivedEvent> events; // audioMasterProcessEvents only
+};
+
+/** A host with one plug-in instance: it records every call the plug-in makes to it and drives the
+    instance through the record only. */
+class TestHost
+{
+public:
+    static constexpr int maxFrames = 8192;
+    static constexpr float sentinel = 0.25f;
+
+    explicit TestHost (const PluginLibrary& library, vst2::VstIntPtr versionAnswer = 2400);
+    ~TestHost();
+
+    TestHost (const TestHost&) = delete;
+    TestHost& operator= (const TestHost&) = delete;
+
+    vst2::AEffect* effect = nullptr;
+    std::vector<HostCall> calls;
+
+    vst2::VstIntPtr dispatch (vst2::VstInt32 opcode, vst2::VstInt32 index = 0,
+                              vst2::VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
+
+    /** effProcessEvents with the given events (any type), as one host list. */
+    vst2::VstIntPtr sendEvents (const std::vector<vst2::VstMidiEvent>& events);
+    void resume() { dispatch (vst2::effMainsChanged, 0, 1); }
+    void processReplacing (int frames);
+    void process (int frames);
+
+    /** The dispatcher's text into a buffer of 256 bytes pre-filled with 'x'. */
+    std::string text (vst2::VstInt32 opcode, vst2::VstInt32 index = 0);
+
+    std::vector<std::uint8_t> getChunk (vst2::VstInt32 index = 0);
+    void setRoutes (std::initializer_list<std::pair<int, int>> inputToOutput); // 0-based
+
+    std::vector<HostCall> callsWith (vst2::VstInt32 opcode) const;
+    /** The events of every audioMasterProcessEvents call since the last take, in order. */
+    std::vector<ReceivedEvent> takeSentEvents();
+    void close();
+
+    // The host's own audio buffers, filled with the sentinel.
+    std::vector<float> audio[4];
+
+private:
+    static vst2::VstIntPtr VSTCALLBACK callback (vst2::AEffect*, vst2::VstInt32 opcode,
+                                                 vst2::VstInt32 index, vst2::VstIntPtr value,
+                                                 void* ptr, float opt);
+    vst2::VstIntPtr versionAnswer;
+    size_t taken = 0;
+};
+
+/** A MIDI event record as a host fills it. */
+vst2::VstMidiEvent midiEvent (std::initializer_list<std::uint8_t> bytes, int deltaFrames,
+                              vst2::VstInt32 type = vst2::kVstMidiType);
+
+/** The 256-byte state with the given routes switched on (0-based input, output channel). */
+std::vector<std::uint8_t> stateWith (std::initializer_list<std::pair<int, int>> routes);

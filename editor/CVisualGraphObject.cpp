@@ -1,8 +1,8 @@
 #include "editor/CVisualGraphObject.h"
 
+#include "editor/BreakMenu.h"
 #include "editor/CVisualGraphObjectConnector_Input.h"
 #include "editor/CVisualGraphObjectConnector_Output.h"
-#include "editor/CanvasConstants.h"
 
 #include <memory>
 
@@ -23,21 +23,13 @@ void CVisualGraphObject::mouseDown (const juce::MouseEvent& e)
         return;
     }
 
-    // Hosts may hang on a modal loop inside their callbacks: the menu answers asynchronously.
-    createBreakAllLinksMenu().showMenuAsync (
-        juce::PopupMenu::Options(),
-        [safeThis = juce::Component::SafePointer<CVisualGraphObject> (this)] (int result)
-        {
-            if (safeThis != nullptr)
-                safeThis->handleBreakAllLinksMenu (result);
-        });
+    canvas::showBreakMenu (this, canvas::breakAllLinksText,
+                           &CVisualGraphObject::handleBreakAllLinksMenu);
 }
 
 juce::PopupMenu CVisualGraphObject::createBreakAllLinksMenu()
 {
-    juce::PopupMenu menu;
-    menu.addItem (canvas::breakMenuItemId, canvas::breakAllLinksText);
-    return menu;
+    return canvas::createBreakMenu (canvas::breakAllLinksText);
 }
 
 void CVisualGraphObject::handleBreakAllLinksMenu (int result)

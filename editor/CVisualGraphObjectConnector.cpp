@@ -1,8 +1,8 @@
 #include "editor/CVisualGraphObjectConnector.h"
 
+#include "editor/BreakMenu.h"
 #include "editor/CVisualGraphObject.h"
 #include "editor/CVisualGraphObjectConnectionLink.h"
-#include "editor/CanvasConstants.h"
 
 CVisualGraphObjectConnector::CVisualGraphObjectConnector (CVisualGraphObject* ownerBox)
     : owner (ownerBox)
@@ -19,21 +19,13 @@ void CVisualGraphObjectConnector::mouseDown (const juce::MouseEvent& e)
     if (! e.mods.isRightButtonDown())
         return;
 
-    // Hosts may hang on a modal loop inside their callbacks: the menu answers asynchronously.
-    createBreakLinksMenu().showMenuAsync (
-        juce::PopupMenu::Options(),
-        [safeThis = juce::Component::SafePointer<CVisualGraphObjectConnector> (this)] (int result)
-        {
-            if (safeThis != nullptr)
-                safeThis->handleBreakLinksMenu (result);
-        });
+    canvas::showBreakMenu (this, canvas::breakLinksText,
+                           &CVisualGraphObjectConnector::handleBreakLinksMenu);
 }
 
 juce::PopupMenu CVisualGraphObjectConnector::createBreakLinksMenu()
 {
-    juce::PopupMenu menu;
-    menu.addItem (canvas::breakMenuItemId, canvas::breakLinksText);
-    return menu;
+    return canvas::createBreakMenu (canvas::breakLinksText);
 }
 
 void CVisualGraphObjectConnector::handleBreakLinksMenu (int result)

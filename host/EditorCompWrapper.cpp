@@ -44,7 +44,12 @@ void EditorCompWrapper::resized()
 
 void EditorCompWrapper::childBoundsChanged (juce::Component* child)
 {
-    child->setTopLeftPosition (0, 0);
+    // Moving the child comes back here, once, with the child in place: fit the host only then.
+    if (child->getPosition() != juce::Point<int>())
+    {
+        child->setTopLeftPosition (0, 0);
+        return;
+    }
 
     const auto width = child->getWidth();
     const auto height = child->getHeight();

@@ -226,6 +226,12 @@ void JuceVSTWrapper::timerCallback()
     requestHostIdle();
 }
 
+size_t JuceVSTWrapper::getHandedOutStateSize()
+{
+    const juce::ScopedLock lock (stateBlockLock);
+    return stateBlock.getSize();
+}
+
 void JuceVSTWrapper::resizeHostWindow (int width, int height)
 {
     if (editorComp == nullptr)

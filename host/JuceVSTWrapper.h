@@ -56,6 +56,9 @@ public:
     void bringHostFrameToFront();
     void requestHostIdle();
 
+    /** The size of the last effGetChunk answer while its bytes are still kept for the host. */
+    size_t getHandedOutStateSize();
+
     /** Frees a handed-out state block once the host has had time to copy it, and asks the host
         for idle time while the user drags. */
     void timerCallback() override;

@@ -218,6 +218,10 @@ TEST_F (EditorHosting, OpenReplacesTheSizeQuerysEditorAndCloseDeletesIt)
     EXPECT_EQ (lifeEvents.size(), 2u);
     EXPECT_FALSE (JuceVSTWrapper::reentryGuard);
 
+    // No window to open in: nothing is made, and the host hears so.
+    EXPECT_EQ (dispatch (vst2::effEditOpen, nullptr), 0);
+    EXPECT_EQ (processor->editorsMade, 2);
+
     XDestroyWindow (display, hostWindow);
     XCloseDisplay (display);
 }

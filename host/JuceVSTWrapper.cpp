@@ -179,15 +179,28 @@ void JuceVSTWrapper::idleEditor()
         return;
 
     const juce::MessageManagerLock lock;
-    const juce::ScopedValueSetter<bool> guard (reentryGuard, true);
 
-    // Pending messages include the window system's events: a host that only calls effEditIdle
-    // still gets an editor that sees the mouse.
-    for (int i = 0; i < maxMessagesPerIdle && juce::dispatchNextMessageOnSystemQueue (true); ++i)
+    // On Linux this call is the toolkit's only event loop: it delivers the window system's events
+    // (so the editor sees the mouse), asynchronous updates and the timers that are due. These run
+    // as they would from a host's own loop, outside the guard, or the adapter's timer and the
+    // editor's requests for idle time would never do anything; a host calling back from
+    // audioMasterIdle still finds the guard set by the request. Not recursively, should a host
+    // call back from elsewhere.
+    static bool delivering = false;
+
+    if (! delivering)
     {
+        const juce::ScopedValueSetter<bool> deliveringNow (delivering, true);
+
+        for (int i = 0; i < maxMessagesPerIdle && juce::dispatchNextMessageOnSystemQueue (true);
+             ++i)
+        {
+        }
+
+        juce::Timer::callPendingTimersSynchronously();
     }
 
-    juce::Timer::callPendingTimersSynchronously();
+    const juce::ScopedValueSetter<bool> guard (reentryGuard, true);
 
     for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;)
         if (auto* peer = juce::ComponentPeer::getPeer (i))

@@ -332,6 +332,26 @@ TEST_F (EditorHosting, HandedOutChunkIsFreedOnlyAfterMoreThan2000Ms)
     EXPECT_EQ (adapter->getHandedOutStateSize(), 0u);
 }
 
+// On Linux the toolkit's timers tick only inside effEditIdle: they must still do their work there.
+TEST_F (EditorHosting, HostThatOnlyCallsEditIdleGetsTheTimersWorkDone)
+{
+    dispatch (vst2::effEditGetRect);
+    void* data = nullptr;
+    effect->dispatcher (effect, vst2::effGetChunk, 0, 0, &data, 0.0f);
+    now += 3000;
+    buttonHeld = true;
+
+    const auto end = juce::Time::getMillisecondCounter() + 2 * JuceVSTWrapper::timerIntervalMs;
+    while (idleCalls() == 0 && juce::Time::getMillisecondCounter() < end)
+    {
+        dispatch (vst2::effEditIdle);
+        juce::Thread::sleep (5);
+    }
+
+    EXPECT_EQ (idleCalls(), 1);
+    EXPECT_EQ (adapter->getHandedOutStateSize(), 0u);
+}
+
 TEST_F (EditorHosting, EditorThatChangesSizeAsksTheHostToResizeFirst)
 {
     dispatch (vst2::effEditGetRect);

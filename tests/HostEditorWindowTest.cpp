@@ -6,6 +6,7 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <algorithm>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <set>
@@ -245,4 +246,50 @@ TEST_F (EditorInHostWindow, DraggingALinkRoutesAndBreakLinksUnroutes)
     host->close();
     XSync (display, False);
     EXPECT_TRUE (childrenOf (hostWindow).empty());
+}
+
+// A press in the editor raises the host's window above a window that covered part of it. Both are
+// left to themselves by the window manager, which would otherwise decide the stacking.
+TEST_F (EditorInHostWindow, PressInTheEditorRaisesTheHostsWindow)
+{
+    XSetWindowAttributes unmanaged{};
+    unmanaged.override_redirect = True;
+    const auto root = DefaultRootWindow (display);
+    const auto makeWindow = [&] (int x, int width, int height)
+    {
+        const auto window = XCreateWindow (display, root, x, 0, (unsigned) width, (unsigned) height,
+                                           0, CopyFromParent, InputOutput, CopyFromParent,
+                                           CWOverrideRedirect, &unmanaged);
+        XMapWindow (display, window);
+        XSync (display, False);
+        return window;
+    };
+    const auto frame = makeWindow (0, editorWidth, editorHeight);
+
+    ASSERT_EQ (host->dispatch (vst2::effEditOpen, 0, 0, (void*) frame), 1);
+
+    // Showing the editor raises the frame as well, once the toolkit has seen the editor mapped;
+    // an event on its window makes sure it has, before another window goes on top.
+    const juce::Point<int> face (editorWidth / 4, editorHeight * 3 / 4);
+    idleFor (std::chrono::milliseconds (100));
+    moveTo (onScreen (frame, face));
+    idleFor (std::chrono::milliseconds (100));
+    const auto other = makeWindow (editorWidth / 2, editorWidth, editorHeight / 2);
+    idleFor (std::chrono::milliseconds (50));
+
+    const auto stackingIndex = [&] (Window window)
+    {
+        const auto order = childrenOf (root); // bottom first
+        return std::find (order.begin(), order.end(), window) - order.begin();
+    };
+    ASSERT_GT (stackingIndex (other), stackingIndex (frame));
+
+    moveTo (onScreen (frame, face + juce::Point<int> (1, 1)));
+    button (Button1, true);
+    button (Button1, false);
+    EXPECT_GT (stackingIndex (frame), stackingIndex (other));
+
+    host->dispatch (vst2::effEditClose);
+    XDestroyWindow (display, other);
+    XDestroyWindow (display, frame);
 }

@@ -67,10 +67,10 @@ protected:
         XSelectInput (display, hostWindow, StructureNotifyMask);
         XMapWindow (display, hostWindow);
 
-        for (XEvent event; XWindowEvent (display, hostWindow, StructureNotifyMask, &event) == 0 &&
-                           event.type != MapNotify;)
-        {
-        }
+        XEvent event{};
+        do
+            XWindowEvent (display, hostWindow, StructureNotifyMask, &event);
+        while (event.type != MapNotify);
     }
 
     void TearDown() override

@@ -95,3 +95,8 @@ vst2::VstIntPtr VSTCALLBACK HostPath::callback (vst2::AEffect*, vst2::VstInt32 o
         current->receivedEvents += static_cast<const vst2::VstEvents*> (ptr)->numEvents;
     return 0;
 }
+
+vst2::VstIntPtr HostPath::dispatch (vst2::VstInt32 opcode, vst2::VstIntPtr value, void* ptr)
+{
+    return effect->dispatcher (effect, opcode, 0, value, ptr, 0.0f);
+}

@@ -24,6 +24,9 @@ public:
     void runBlock();
     /** effGetChunk, which fills a fresh block inside the plug-in. */
     int saveState();
+    /** Any other dispatcher call. */
+    vst2::VstIntPtr dispatch (vst2::VstInt32 opcode, vst2::VstIntPtr value = 0,
+                              void* ptr = nullptr);
 
     long long receivedEvents = 0;
 

@@ -1,10 +1,23 @@
 #include "host/JuceVSTWrapper.h"
 
+#include "host/EditorCompWrapper.h"
+#include "host/HostWindows.h"
 #include "host/PluginIdentity.h"
+#include "host/X11WindowLayer.h"
+
+namespace juce
+{
+// Defined by JUCE's Linux build: delivers one pending message or window-system event.
+bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+} // namespace juce
 
 namespace
 {
 constexpr int resumeEventCapacity = 64;
+
+// Bounds the messages delivered by one effEditIdle, so that messages that post further messages
+// cannot keep the host's thread inside the call.
+constexpr int maxMessagesPerIdle = 256;
 
 // Enough MIDI buffer storage for a few hundred events, so that ordinary blocks never grow it.
 constexpr size_t resumeMidiBufferBytes = 4096;
@@ -20,10 +33,16 @@ int numParametersOf (juce::AudioProcessor& processor)
 }
 } // namespace
 
+bool EditorHostingEnvironment::isAnyMouseButtonDown()
+{
+    return juce::ModifierKeys::getCurrentModifiersRealtime().isAnyMouseButtonDown();
+}
+
 JuceVSTWrapper::JuceVSTWrapper (vst2::audioMasterCallback master,
-                                std::unique_ptr<juce::AudioProcessor> processorToOwn)
+                                std::unique_ptr<juce::AudioProcessor> processorToOwn,
+                                EditorHostingEnvironment hostingEnvironment)
     : AudioEffectX (master, processorToOwn->getNumPrograms(), numParametersOf (*processorToOwn)),
-      processor (std::move (processorToOwn))
+      processor (std::move (processorToOwn)), environment (hostingEnvironment)
 {
     processor->setPlayConfigDetails (PluginIdentity::numInputs, PluginIdentity::numOutputs,
                                      sampleRate, blockSize);
@@ -40,9 +59,227 @@ JuceVSTWrapper::JuceVSTWrapper (vst2::audioMasterCallback master,
 
 JuceVSTWrapper::~JuceVSTWrapper()
 {
-    // The editor, once there is one, is deleted here first: it refers to the processor.
+    stopTimer();
+    deleteEditor(); // first: the editor refers to the processor
     processor->removeListener (this);
     processor.reset();
+}
+
+vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt32 index,
+                                            vst2::VstIntPtr value, void* ptr, float opt)
+{
+    switch (opcode)
+    {
+    case vst2::effEditGetRect:
+        makeEditor();
+
+        if (editorComp == nullptr)
+            return 0;
+
+        editorRect.top = 0;
+        editorRect.left = 0;
+        editorRect.bottom = (std::int16_t) editorComp->getHeight();
+        editorRect.right = (std::int16_t) editorComp->getWidth();
+
+        if (ptr != nullptr)
+            *static_cast<vst2::ERect**> (ptr) = &editorRect;
+
+        return (vst2::VstIntPtr) &editorRect;
+
+    case vst2::effEditOpen:
+        deleteEditor();
+
+        // Without a window to show it in there is nowhere to put an editor.
+        if (ptr == nullptr)
+            return 0;
+
+        makeEditor();
+
+        if (editorComp == nullptr)
+            return 0;
+
+        showEditorIn (ptr);
+        return 1;
+
+    case vst2::effEditClose:
+        deleteEditor();
+        return 0;
+
+    case vst2::effEditIdle:
+        idleEditor();
+        return 0;
+
+    default:
+        return AudioEffectX::dispatcher (opcode, index, value, ptr, opt);
+    }
+}
+
+void JuceVSTWrapper::open()
+{
+    startTimer (timerIntervalMs);
+}
+
+void JuceVSTWrapper::close()
+{
+    stopTimer();
+    deleteEditor();
+}
+
+void JuceVSTWrapper::makeEditor()
+{
+    if (editorComp != nullptr)
+        return;
+
+    auto* editor = processor->createEditorIfNeeded();
+
+    if (editor == nullptr)
+        return;
+
+    editor->setOpaque (true);
+    editor->setVisible (true);
+    editorComp = std::make_unique<EditorCompWrapper> (*this, editor);
+}
+
+void JuceVSTWrapper::showEditorIn (void* parentWindow)
+{
+    // The wrapper gets a top-level window of its own, which stays unmapped (so no window manager
+    // takes it) until it has become a child of the host's window. JUCE's peer follows the
+    // reparenting (it re-reads its bounds on ReparentNotify) and takes mouse positions relative
+    // to its own window, so clicks land where they are drawn.
+    editorComp->setOpaque (true);
+    editorComp->setVisible (false);
+    editorComp->addToDesktop (0);
+
+    hostWindow = parentWindow;
+
+    if (auto* window = editorWindow())
+        HostWindows::embed (windowLayer(), window, hostWindow);
+
+    editorComp->setVisible (true);
+}
+
+void JuceVSTWrapper::deleteEditor()
+{
+    const juce::ScopedValueSetter<bool> guard (reentryGuard, true);
+
+    if (editorComp != nullptr)
+    {
+        if (auto* editor = editorComp->getEditor())
+            processor->editorBeingDeleted (editor);
+
+        editorComp.reset();
+    }
+
+    hostWindow = nullptr;
+}
+
+void JuceVSTWrapper::idleEditor()
+{
+    if (reentryGuard)
+        return;
+
+    const juce::MessageManagerLock lock;
+
+    // On Linux this call is the toolkit's only event loop: it delivers the window system's events
+    // (so the editor sees the mouse), asynchronous updates and the timers that are due. These run
+    // as they would from a host's own loop, outside the guard, or the adapter's timer and the
+    // editor's requests for idle time would never do anything; a host calling back from
+    // audioMasterIdle still finds the guard set by the request. Not recursively, should a host
+    // call back from elsewhere.
+    static bool delivering = false;
+
+    if (! delivering)
+    {
+        const juce::ScopedValueSetter<bool> deliveringNow (delivering, true);
+
+        for (int i = 0; i < maxMessagesPerIdle && juce::dispatchNextMessageOnSystemQueue (true);
+             ++i)
+        {
+        }
+
+        juce::Timer::callPendingTimersSynchronously();
+    }
+
+    const juce::ScopedValueSetter<bool> guard (reentryGuard, true);
+
+    for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;)
+        if (auto* peer = juce::ComponentPeer::getPeer (i))
+            peer->performAnyPendingRepaintsNow();
+}
+
+void JuceVSTWrapper::requestHostIdle()
+{
+    if (reentryGuard || ! environment.mouseButtonDown())
+        return;
+
+    // A difference, so that the counter wrapping round after 49 days stops nothing.
+    const auto now = environment.milliseconds();
+
+    if (now - lastHostIdleTime > hostIdleIntervalMs && editorComp != nullptr)
+    {
+        lastHostIdleTime = now;
+        const juce::ScopedValueSetter<bool> guard (reentryGuard, true);
+        callHost (vst2::audioMasterIdle);
+    }
+}
+
+void JuceVSTWrapper::timerCallback()
+{
+    {
+        const juce::ScopedLock lock (stateBlockLock);
+
+        if (stateBlockTime != 0 && ! reentryGuard &&
+            environment.approximateMilliseconds() - stateBlockTime > stateBlockLifetimeMs)
+        {
+            stateBlockTime = 0;
+            stateBlock.reset();
+        }
+    }
+
+    requestHostIdle();
+}
+
+size_t JuceVSTWrapper::getHandedOutStateSize()
+{
+    const juce::ScopedLock lock (stateBlockLock);
+    return stateBlock.getSize();
+}
+
+void JuceVSTWrapper::resizeHostWindow (int width, int height)
+{
+    if (editorComp == nullptr)
+        return;
+
+    const auto hostResizes = [this] (int w, int h)
+    {
+        return callHost (vst2::audioMasterCanDo, 0, 0, const_cast<char*> ("sizeWindow")) != 0 &&
+               callHost (vst2::audioMasterSizeWindow, w, h) != 0;
+    };
+
+    HostWindows::fitToEditor (windowLayer(), editorWindow(), width, height, hostResizes);
+
+    if (auto* peer = editorComp->getPeer())
+        peer->handleMovedOrResized();
+}
+
+void JuceVSTWrapper::bringHostFrameToFront()
+{
+    if (editorComp != nullptr)
+        HostWindows::bringFrameToFront (windowLayer(), editorWindow());
+}
+
+NativeWindowLayer& JuceVSTWrapper::windowLayer() const
+{
+    if (environment.windows != nullptr)
+        return *environment.windows;
+
+    return X11WindowLayer::getInstance();
+}
+
+NativeWindowLayer::Handle JuceVSTWrapper::editorWindow() const
+{
+    auto* peer = editorComp != nullptr ? editorComp->getPeer() : nullptr;
+    return peer != nullptr ? peer->getNativeHandle() : nullptr;
 }
 
 void JuceVSTWrapper::process (float**, float** outputs, vst2::VstInt32 sampleFrames)
@@ -166,17 +403,22 @@ void JuceVSTWrapper::suspend()
 vst2::VstInt32 JuceVSTWrapper::getChunk (void** data, bool)
 {
     // A bank and a single program are the same bytes: the routing matrix.
+    const juce::ScopedLock lock (stateBlockLock);
     stateBlock.reset();
     processor->getStateInformation (stateBlock);
     *data = stateBlock.getData();
-    stateBlockTime = juce::Time::getApproximateMillisecondCounter();
+    stateBlockTime =
+        juce::jmax ((juce::uint32) 1, environment.approximateMilliseconds()); // 0 means none
     return (vst2::VstInt32) stateBlock.getSize();
 }
 
 vst2::VstInt32 JuceVSTWrapper::setChunk (void* data, vst2::VstInt32 byteSize, bool)
 {
-    stateBlock.reset();
-    stateBlockTime = 0;
+    {
+        const juce::ScopedLock lock (stateBlockLock);
+        stateBlock.reset();
+        stateBlockTime = 0;
+    }
 
     if (byteSize > 0 && data != nullptr)
         processor->setStateInformation (data, byteSize);

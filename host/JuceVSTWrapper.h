@@ -1,28 +1,72 @@
 #pragma once
 
 #include "host/AudioEffectX.h"
+#include "host/NativeWindowLayer.h"
 #include "host/OutgoingEventArray.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <memory>
 
+class EditorCompWrapper;
+
+/** What editor hosting reads from the system: the clocks, whether a mouse button is held, and the
+    host's windows. The defaults are the real ones; tests put in their own. */
+struct EditorHostingEnvironment
+{
+    static bool isAnyMouseButtonDown();
+
+    juce::uint32 (*milliseconds)() = juce::Time::getMillisecondCounter;
+    juce::uint32 (*approximateMilliseconds)() = juce::Time::getApproximateMillisecondCounter;
+    bool (*mouseButtonDown)() = isAnyMouseButtonDown;
+    NativeWindowLayer* windows = nullptr; // nullptr: the X11 layer
+};
+
 /** Binds the VST 2 adapter to the plug-in's processor: identity and state for the dispatcher,
-    the host's MIDI into the processor and the routed MIDI back to the host, once per block. */
-class JuceVSTWrapper : public AudioEffectX, private juce::AudioProcessorListener
+    the host's MIDI into the processor and the routed MIDI back to the host, once per block; and
+    shows the processor's editor inside the host's window. */
+class JuceVSTWrapper : public AudioEffectX, public juce::Timer, private juce::AudioProcessorListener
 {
 public:
     JuceVSTWrapper (vst2::audioMasterCallback audioMaster,
-                    std::unique_ptr<juce::AudioProcessor> processorToOwn);
+                    std::unique_ptr<juce::AudioProcessor> processorToOwn,
+                    EditorHostingEnvironment environment = {});
     ~JuceVSTWrapper() override;
+
+    // Shared by every instance in the process, and touched only on the message thread. The guard
+    // is set while an editor is deleted, while the idle work runs and while the host is asked for
+    // idle time, so that a host calling back meanwhile does not re-enter that work.
+    static inline bool reentryGuard = false;
+    static inline juce::uint32 lastHostIdleTime = 0;
+
+    static constexpr int timerIntervalMs = 250;
+    static constexpr juce::uint32 stateBlockLifetimeMs = 2000;
+    static constexpr juce::uint32 hostIdleIntervalMs = 20;
+
+    vst2::VstIntPtr dispatcher (vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value,
+                                void* ptr, float opt) override;
 
     void process (float** inputs, float** outputs, vst2::VstInt32 sampleFrames) override;
     void processReplacing (float** inputs, float** outputs, vst2::VstInt32 sampleFrames) override;
     void setParameter (vst2::VstInt32 index, float value) override;
     float getParameter (vst2::VstInt32 index) override;
 
+    // Asked by the editor wrapper.
+    void resizeHostWindow (int width, int height);
+    void bringHostFrameToFront();
+    void requestHostIdle();
+
+    /** The size of the last effGetChunk answer while its bytes are still kept for the host. */
+    size_t getHandedOutStateSize();
+
+    /** Frees a handed-out state block once the host has had time to copy it, and asks the host
+        for idle time while the user drags. */
+    void timerCallback() override;
+
 protected:
     // Dispatcher opcodes 0 to 24
+    void open() override;
+    void close() override;
     void setProgram (vst2::VstInt32 program) override;
     vst2::VstInt32 getProgram() override;
     void setProgramName (const char* name) override;
@@ -45,6 +89,13 @@ protected:
     vst2::VstInt32 canDo (const char* text) override;
 
 private:
+    void makeEditor();
+    void showEditorIn (void* parentWindow);
+    void deleteEditor();
+    void idleEditor();
+    NativeWindowLayer& windowLayer() const;
+    NativeWindowLayer::Handle editorWindow() const;
+
     void processBlock (float** outputs, vst2::VstInt32 sampleFrames);
     void sendRoutedEvents();
 
@@ -57,8 +108,14 @@ private:
     int lastEventPosition = 0; // the latest position in midiEvents while it is not empty
     OutgoingEventArray outgoingEvents;
     bool prepared = false;
+    juce::CriticalSection stateBlockLock; // the host may ask for chunks on any thread
     juce::MemoryBlock stateBlock;
     juce::uint32 stateBlockTime = 0; // when the chunk was handed out; 0 when there is none
+
+    const EditorHostingEnvironment environment;
+    std::unique_ptr<EditorCompWrapper> editorComp;
+    vst2::ERect editorRect{};
+    void* hostWindow = nullptr;
 
     JUCE_DECLARE_NON_COPYABLE (JuceVSTWrapper)
 };

@@ -17,7 +17,15 @@ namespace
     static is built after them and, at unload, destroyed before them. */
 void ensureToolkit()
 {
+    // The toolkit's list of objects to delete at shutdown is itself a function-local static,
+    // made by the first such object (a glyph cache, once the editor paints). Made after the
+    // toolkit, it would be destroyed before the toolkit's shutdown walks it: make it first.
+    struct ShutdownListPrimer : juce::DeletedAtShutdown
+    {
+    };
+    static const bool shutdownListMade = (delete new ShutdownListPrimer(), true);
     static const juce::ScopedJuceInitialiser_GUI toolkit;
+    juce::ignoreUnused (shutdownListMade);
 }
 } // namespace
 

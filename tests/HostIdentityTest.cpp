@@ -89,7 +89,10 @@ TEST_F (HostIdentity, EveryOpcodeHasItsFixedAnswer)
 
     for (int opcode = 0; opcode <= 200; ++opcode)
     {
-        if (opcode == vst2::effClose)
+        // The size query answers its rectangle's address and opening needs a host window: both
+        // are tested in a real window (HostEditorWindowTest). Closing and idling answer 0 here.
+        if (opcode == vst2::effClose || opcode == vst2::effEditGetRect ||
+            opcode == vst2::effEditOpen)
             continue;
 
         // A zeroed buffer serves every opcode that reads or writes through ptr: an empty text,

@@ -1,0 +1,74 @@
+#include "host/EditorCompWrapper.h"
+
+#include "host/JuceVSTWrapper.h"
+
+EditorCompWrapper::EditorCompWrapper (JuceVSTWrapper& owner, juce::AudioProcessorEditor* editor)
+    : wrapper (owner)
+{
+    setOpaque (true);
+    setBounds (editor->getBounds());
+    editor->setTopLeftPosition (0, 0);
+    addAndMakeVisible (editor);
+
+    // A press anywhere in the editor then reaches mouseDown, and so raises the host's frame.
+    addMouseListener (this, true);
+}
+
+EditorCompWrapper::~EditorCompWrapper()
+{
+    removeMouseListener (this);
+    deleteAllChildren();
+}
+
+void EditorCompWrapper::mouseDown (const juce::MouseEvent&)
+{
+    broughtToFront();
+}
+
+void EditorCompWrapper::paint (juce::Graphics&)
+{
+    // Nothing: the opaque editor covers the whole wrapper.
+}
+
+void EditorCompWrapper::paintOverChildren (juce::Graphics&)
+{
+    // Every repaint of the editor ends here; the host is asked for idle time once it is done.
+    triggerAsyncUpdate();
+}
+
+void EditorCompWrapper::resized()
+{
+    if (auto* child = getChildComponent (0))
+        child->setBounds (getLocalBounds());
+}
+
+void EditorCompWrapper::childBoundsChanged (juce::Component* child)
+{
+    // Moving the child comes back here, once, with the child in place: fit the host only then.
+    if (child->getPosition() != juce::Point<int>())
+    {
+        child->setTopLeftPosition (0, 0);
+        return;
+    }
+
+    const auto width = child->getWidth();
+    const auto height = child->getHeight();
+
+    wrapper.resizeHostWindow (width, height);
+    setSize (width, height);
+}
+
+void EditorCompWrapper::broughtToFront()
+{
+    wrapper.bringHostFrameToFront();
+}
+
+void EditorCompWrapper::handleAsyncUpdate()
+{
+    wrapper.requestHostIdle();
+}
+
+juce::AudioProcessorEditor* EditorCompWrapper::getEditor() const
+{
+    return dynamic_cast<juce::AudioProcessorEditor*> (getChildComponent (0));
+}

@@ -1,0 +1,295 @@
+// The editor as a Linux host shows it: the built Lampwick.so opened through the dispatcher inside
+// an X window of the test's own, driven by real mouse input (XTest) with effEditIdle between the
+// steps, and the routing read back through effGetChunk. Runs on a private X server.
+
+#include "PluginHost.h"
+
+#include <juce_graphics/juce_graphics.h>
+
+#include <algorithm>
+#include <chrono>
+#include <gtest/gtest.h>
+#include <set>
+#include <thread>
+
+// Last: Xlib defines macros that clash with names in the headers above.
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+namespace
+{
+// The editor's fixed layout, in its own coordinates: connector k of a box is an 8 x 8 square.
+constexpr int editorWidth = 600, editorHeight = 450;
+constexpr int leftConnectorX = 110, rightConnectorX = 482, connectorTop = 18, connectorPitch = 25;
+constexpr int connectorHalf = 4;
+
+juce::Point<int> leftConnector (int k)
+{
+    return {leftConnectorX + connectorHalf, connectorTop + connectorPitch * k + connectorHalf};
+}
+
+juce::Point<int> rightConnector (int k)
+{
+    return {rightConnectorX + connectorHalf, connectorTop + connectorPitch * k + connectorHalf};
+}
+
+int ignoreXError (Display*, XErrorEvent*)
+{
+    return 0;
+}
+
+class EditorInHostWindow : public ::testing::Test
+{
+protected:
+    Display* display = nullptr;
+    Window hostWindow = 0;
+    PluginLibrary library;
+    std::unique_ptr<TestHost> host;
+
+    void SetUp() override
+    {
+        XSetErrorHandler (ignoreXError);
+        display = XOpenDisplay (nullptr);
+        ASSERT_NE (display, nullptr) << "needs an X server: run under tests/run-under-xvfb";
+        int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+        ASSERT_TRUE (XTestQueryExtension (display, &eventBase, &errorBase, &major, &minor));
+
+        host = std::make_unique<TestHost> (library);
+        ASSERT_NE (host->effect, nullptr) << library.error();
+        host->dispatch (vst2::effOpen);
+
+        const auto screen = DefaultScreen (display);
+        hostWindow = XCreateSimpleWindow (display, RootWindow (display, screen), 0, 0, editorWidth,
+                                          editorHeight, 0, BlackPixel (display, screen),
+                                          WhitePixel (display, screen));
+        XStoreName (display, hostWindow, "Test host");
+        XSelectInput (display, hostWindow, StructureNotifyMask);
+        XMapWindow (display, hostWindow);
+
+        XEvent event{};
+        do
+            XWindowEvent (display, hostWindow, StructureNotifyMask, &event);
+        while (event.type != MapNotify);
+    }
+
+    void TearDown() override
+    {
+        host.reset();
+        if (display != nullptr)
+        {
+            if (hostWindow != 0)
+                XDestroyWindow (display, hostWindow);
+            XCloseDisplay (display);
+        }
+    }
+
+    /** Lets the plug-in see what has happened: effEditIdle, as a host's idle loop calls it. */
+    void idleFor (std::chrono::milliseconds duration)
+    {
+        XSync (display, False);
+        const auto end = std::chrono::steady_clock::now() + duration;
+        do
+        {
+            host->dispatch (vst2::effEditIdle);
+            std::this_thread::sleep_for (std::chrono::milliseconds (5));
+        } while (std::chrono::steady_clock::now() < end);
+    }
+
+    std::vector<Window> childrenOf (Window window)
+    {
+        Window root = 0, parent = 0, *children = nullptr;
+        unsigned int count = 0;
+        std::vector<Window> result;
+        if (XQueryTree (display, window, &root, &parent, &children, &count) != 0 && children)
+        {
+            result.assign (children, children + count);
+            XFree (children);
+        }
+        return result;
+    }
+
+    XWindowAttributes attributesOf (Window window)
+    {
+        XWindowAttributes attributes{};
+        XGetWindowAttributes (display, window, &attributes);
+        return attributes;
+    }
+
+    juce::Point<int> onScreen (Window window, juce::Point<int> local)
+    {
+        int x = 0, y = 0;
+        Window child = 0;
+        XTranslateCoordinates (display, window, DefaultRootWindow (display), local.x, local.y, &x,
+                               &y, &child);
+        return {x, y};
+    }
+
+    void moveTo (juce::Point<int> screen)
+    {
+        XTestFakeMotionEvent (display, -1, screen.x, screen.y, CurrentTime);
+        idleFor (std::chrono::milliseconds (15));
+    }
+
+    void button (unsigned int which, bool down)
+    {
+        XTestFakeButtonEvent (display, which, down ? True : False, CurrentTime);
+        idleFor (std::chrono::milliseconds (60));
+    }
+
+    void drag (juce::Point<int> from, juce::Point<int> to)
+    {
+        moveTo (from);
+        button (Button1, true);
+        constexpr int steps = 12;
+        for (int i = 1; i <= steps; ++i)
+            moveTo (from + (to - from) * i / steps);
+        button (Button1, false);
+    }
+
+    void saveScreenshot (Window window, const char* path)
+    {
+        const auto a = attributesOf (window);
+        auto* shot = XGetImage (display, window, 0, 0, (unsigned) a.width, (unsigned) a.height,
+                                AllPlanes, ZPixmap);
+        ASSERT_NE (shot, nullptr);
+        juce::Image image (juce::Image::RGB, a.width, a.height, false, juce::SoftwareImageType());
+        for (int y = 0; y < a.height; ++y)
+            for (int x = 0; x < a.width; ++x)
+            {
+                const auto pixel = XGetPixel (shot, x, y);
+                image.setPixelAt (x, y,
+                                  juce::Colour ((juce::uint8) ((pixel >> 16) & 0xff),
+                                                (juce::uint8) ((pixel >> 8) & 0xff),
+                                                (juce::uint8) (pixel & 0xff)));
+            }
+        XDestroyImage (shot);
+
+        juce::File file (path);
+        file.deleteFile();
+        juce::FileOutputStream out (file);
+        ASSERT_TRUE (out.openedOk());
+        EXPECT_TRUE (juce::PNGImageFormat().writeImageToStream (image, out));
+    }
+};
+} // namespace
+
+TEST_F (EditorInHostWindow, SizeQueryMakesAHiddenEditorAndOpenShowsOneInsideTheHostsWindow)
+{
+    host->setRoutes ({{2, 5}, {9, 0}});
+    const auto before = host->getChunk();
+
+    vst2::ERect* rect = nullptr;
+    const auto answer = host->dispatch (vst2::effEditGetRect, 0, 0, &rect);
+    ASSERT_NE (rect, nullptr);
+    EXPECT_EQ (answer, (vst2::VstIntPtr) rect);
+    EXPECT_EQ (std::vector<int> ({rect->top, rect->left, rect->bottom, rect->right}),
+               std::vector<int> ({0, 0, editorHeight, editorWidth}));
+    idleFor (std::chrono::milliseconds (50));
+    EXPECT_TRUE (childrenOf (hostWindow).empty()); // made, not shown
+
+    EXPECT_EQ (host->dispatch (vst2::effEditOpen, 0, 0, (void*) hostWindow), 1);
+    idleFor (std::chrono::milliseconds (100));
+    const auto children = childrenOf (hostWindow);
+    ASSERT_EQ (children.size(), 1u);
+    const auto editorWindow = attributesOf (children[0]);
+    EXPECT_EQ (editorWindow.map_state, IsViewable);
+    EXPECT_EQ (juce::Rectangle<int> (editorWindow.x, editorWindow.y, editorWindow.width,
+                                     editorWindow.height),
+               juce::Rectangle<int> (0, 0, editorWidth, editorHeight));
+
+    EXPECT_EQ (host->dispatch (vst2::effEditClose), 0);
+    idleFor (std::chrono::milliseconds (50));
+    EXPECT_TRUE (childrenOf (hostWindow).empty());
+    EXPECT_EQ (host->getChunk(), before);
+}
+
+TEST_F (EditorInHostWindow, DraggingALinkRoutesAndBreakLinksUnroutes)
+{
+    vst2::ERect* rect = nullptr;
+    host->dispatch (vst2::effEditGetRect, 0, 0, &rect);
+    ASSERT_EQ (host->dispatch (vst2::effEditOpen, 0, 0, (void*) hostWindow), 1);
+    idleFor (std::chrono::milliseconds (300));
+    const auto children = childrenOf (hostWindow);
+    ASSERT_EQ (children.size(), 1u);
+    const auto editor = children[0];
+
+    drag (onScreen (editor, leftConnector (0)), onScreen (editor, rightConnector (15)));
+    idleFor (std::chrono::milliseconds (100));
+    EXPECT_EQ (host->getChunk(), stateWith ({{0, 15}}));
+    saveScreenshot (editor, EDITOR_SCREENSHOT_PATH);
+
+    // The right button on the connector opens its menu in a window of its own.
+    const auto before = childrenOf (DefaultRootWindow (display));
+    const std::set<Window> existing (before.begin(), before.end());
+    moveTo (onScreen (editor, rightConnector (15)));
+    button (Button3, true);
+    button (Button3, false);
+    idleFor (std::chrono::milliseconds (300));
+
+    Window menu = 0;
+    for (auto window : childrenOf (DefaultRootWindow (display)))
+        if (existing.count (window) == 0 && attributesOf (window).map_state == IsViewable)
+            menu = window;
+    ASSERT_NE (menu, 0u) << "no menu appeared";
+
+    // Its only item, "Break Links", fills it.
+    const auto menuArea = attributesOf (menu);
+    moveTo (onScreen (menu, {menuArea.width / 2, menuArea.height / 2}));
+    idleFor (std::chrono::milliseconds (100));
+    button (Button1, true);
+    button (Button1, false);
+    idleFor (std::chrono::milliseconds (200));
+    EXPECT_EQ (host->getChunk(), stateWith ({}));
+
+    // Closing the plug-in with its editor open takes the editor's window away too.
+    host->close();
+    XSync (display, False);
+    EXPECT_TRUE (childrenOf (hostWindow).empty());
+}
+
+// A press in the editor raises the host's window above a window that covered part of it. Both are
+// left to themselves by the window manager, which would otherwise decide the stacking.
+TEST_F (EditorInHostWindow, PressInTheEditorRaisesTheHostsWindow)
+{
+    XSetWindowAttributes unmanaged{};
+    unmanaged.override_redirect = True;
+    const auto root = DefaultRootWindow (display);
+    const auto makeWindow = [&] (int x, int width, int height)
+    {
+        const auto window = XCreateWindow (display, root, x, 0, (unsigned) width, (unsigned) height,
+                                           0, CopyFromParent, InputOutput, CopyFromParent,
+                                           CWOverrideRedirect, &unmanaged);
+        XMapWindow (display, window);
+        XSync (display, False);
+        return window;
+    };
+    const auto frame = makeWindow (0, editorWidth, editorHeight);
+
+    ASSERT_EQ (host->dispatch (vst2::effEditOpen, 0, 0, (void*) frame), 1);
+
+    // Showing the editor raises the frame as well, once the toolkit has seen the editor mapped;
+    // an event on its window makes sure it has, before another window goes on top.
+    const juce::Point<int> face (editorWidth / 4, editorHeight * 3 / 4);
+    idleFor (std::chrono::milliseconds (100));
+    moveTo (onScreen (frame, face));
+    idleFor (std::chrono::milliseconds (100));
+    const auto other = makeWindow (editorWidth / 2, editorWidth, editorHeight / 2);
+    idleFor (std::chrono::milliseconds (50));
+
+    const auto stackingIndex = [&] (Window window)
+    {
+        const auto order = childrenOf (root); // bottom first
+        return std::find (order.begin(), order.end(), window) - order.begin();
+    };
+    ASSERT_GT (stackingIndex (other), stackingIndex (frame));
+
+    moveTo (onScreen (frame, face + juce::Point<int> (1, 1)));
+    button (Button1, true);
+    button (Button1, false);
+    EXPECT_GT (stackingIndex (frame), stackingIndex (other));
+
+    host->dispatch (vst2::effEditClose);
+    XDestroyWindow (display, other);
+    XDestroyWindow (display, frame);
+}

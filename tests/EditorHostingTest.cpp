@@ -4,6 +4,7 @@
 // effEditOpen gives the editor a window.
 
 #include "MessagePump.h"
+#include "StubProcessor.h"
 
 #include "host/EditorCompWrapper.h"
 #include "host/JuceVSTWrapper.h"
@@ -27,7 +28,7 @@ public:
     ~RecordedEditor() override { lifeEvents.push_back ("editor deleted"); }
 };
 
-class EditorProcessor : public juce::AudioProcessor
+class EditorProcessor : public StubProcessor
 {
 public:
     explicit EditorProcessor (bool givesEditor) : givesEditor (givesEditor) {}
@@ -44,21 +45,7 @@ public:
         return new RecordedEditor (*this);
     }
     bool hasEditor() const override { return givesEditor; }
-
-    void prepareToPlay (double, int) override {}
-    void releaseResources() override {}
-    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override {}
-    const juce::String getName() const override { return "Editors"; }
-    double getTailLengthSeconds() const override { return 0; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return true; }
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
-    void changeProgramName (int, const juce::String&) override {}
     void getStateInformation (juce::MemoryBlock& block) override { block.setSize (256, true); }
-    void setStateInformation (const void*, int) override {}
 };
 
 // The test's clock and mouse, for the adapter to read.

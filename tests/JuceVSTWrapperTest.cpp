@@ -2,6 +2,7 @@
 // from outside (the rate and block size it prepares with, the lock, the wrapped buffers).
 
 #include "host/JuceVSTWrapper.h"
+#include "StubProcessor.h"
 #include "host/OutgoingEventArray.h"
 
 #include <gtest/gtest.h>
@@ -10,13 +11,10 @@
 
 namespace
 {
-class SpyProcessor : public juce::AudioProcessor
+class SpyProcessor : public StubProcessor
 {
 public:
     SpyProcessor()
-        : juce::AudioProcessor (BusesProperties()
-                                    .withInput ("In", juce::AudioChannelSet::stereo(), true)
-                                    .withOutput ("Out", juce::AudioChannelSet::stereo(), true))
     {
         addParameter (new juce::AudioParameterFloat ({"gain", 1}, "Gain", 0.0f, 1.0f, 0.0f));
     }
@@ -56,20 +54,6 @@ public:
         numSamples = audio.getNumSamples();
         firstChannel = numChannels > 0 ? audio.getReadPointer (0) : nullptr;
     }
-
-    const juce::String getName() const override { return "Spy"; }
-    double getTailLengthSeconds() const override { return 0; }
-    bool acceptsMidi() const override { return true; }
-    bool producesMidi() const override { return true; }
-    juce::AudioProcessorEditor* createEditor() override { return nullptr; }
-    bool hasEditor() const override { return false; }
-    int getNumPrograms() override { return 1; }
-    int getCurrentProgram() override { return 0; }
-    void setCurrentProgram (int) override {}
-    const juce::String getProgramName (int) override { return {}; }
-    void changeProgramName (int, const juce::String&) override {}
-    void getStateInformation (juce::MemoryBlock&) override {}
-    void setStateInformation (const void*, int) override {}
 };
 
 std::vector<std::tuple<int, int, float>> automations;

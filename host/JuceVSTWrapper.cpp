@@ -3,21 +3,10 @@
 #include "host/EditorCompWrapper.h"
 #include "host/HostWindows.h"
 #include "host/PluginIdentity.h"
-#include "host/X11WindowLayer.h"
-
-namespace juce
-{
-// Defined by JUCE's Linux build: delivers one pending message or window-system event.
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
 
 namespace
 {
 constexpr int resumeEventCapacity = 64;
-
-// Bounds the messages delivered by one effEditIdle, so that messages that post further messages
-// cannot keep the host's thread inside the call.
-constexpr int maxMessagesPerIdle = 256;
 
 // Enough MIDI buffer storage for a few hundred events, so that ordinary blocks never grow it.
 constexpr size_t resumeMidiBufferBytes = 4096;
@@ -59,6 +48,9 @@ JuceVSTWrapper::JuceVSTWrapper (vst2::audioMasterCallback master,
 
 JuceVSTWrapper::~JuceVSTWrapper()
 {
+    // Under the lock, so that no timer tick, message or paint of this instance runs meanwhile or
+    // is left to run afterwards.
+    const juce::MessageManagerLock lock;
     stopTimer();
     deleteEditor(); // first: the editor refers to the processor
     processor->removeListener (this);
@@ -68,6 +60,29 @@ JuceVSTWrapper::~JuceVSTWrapper()
 vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt32 index,
                                             vst2::VstIntPtr value, void* ptr, float opt)
 {
+    switch (opcode)
+    {
+    case vst2::effEditGetRect:
+    case vst2::effEditOpen:
+    case vst2::effEditClose:
+    case vst2::effEditIdle:
+        return dispatchEditorOpcode (opcode, ptr);
+
+    default:
+        return AudioEffectX::dispatcher (opcode, index, value, ptr, opt);
+    }
+}
+
+vst2::VstIntPtr JuceVSTWrapper::dispatchEditorOpcode (vst2::VstInt32 opcode, void* ptr)
+{
+    // The idle work is skipped while the guard is set; looking before waiting for the lock keeps
+    // a host that calls back from another thread while the toolkit is busy calling it from
+    // waiting on the toolkit for ever.
+    if (opcode == vst2::effEditIdle && reentryGuard)
+        return 0;
+
+    const juce::MessageManagerLock lock;
+
     switch (opcode)
     {
     case vst2::effEditGetRect:
@@ -105,22 +120,21 @@ vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt3
         deleteEditor();
         return 0;
 
-    case vst2::effEditIdle:
+    default: // effEditIdle
         idleEditor();
         return 0;
-
-    default:
-        return AudioEffectX::dispatcher (opcode, index, value, ptr, opt);
     }
 }
 
 void JuceVSTWrapper::open()
 {
+    const juce::MessageManagerLock lock;
     startTimer (timerIntervalMs);
 }
 
 void JuceVSTWrapper::close()
 {
+    const juce::MessageManagerLock lock;
     stopTimer();
     deleteEditor();
 }
@@ -160,7 +174,7 @@ void JuceVSTWrapper::showEditorIn (void* parentWindow)
 
 void JuceVSTWrapper::deleteEditor()
 {
-    const juce::ScopedValueSetter<bool> guard (reentryGuard, true);
+    const ScopedReentryGuard guard;
 
     if (editorComp != nullptr)
     {
@@ -178,29 +192,10 @@ void JuceVSTWrapper::idleEditor()
     if (reentryGuard)
         return;
 
-    const juce::MessageManagerLock lock;
-
-    // On Linux this call is the toolkit's only event loop: it delivers the window system's events
-    // (so the editor sees the mouse), asynchronous updates and the timers that are due. These run
-    // as they would from a host's own loop, outside the guard, or the adapter's timer and the
-    // editor's requests for idle time would never do anything; a host calling back from
-    // audioMasterIdle still finds the guard set by the request. Not recursively, should a host
-    // call back from elsewhere.
-    static bool delivering = false;
-
-    if (! delivering)
-    {
-        const juce::ScopedValueSetter<bool> deliveringNow (delivering, true);
-
-        for (int i = 0; i < maxMessagesPerIdle && juce::dispatchNextMessageOnSystemQueue (true);
-             ++i)
-        {
-        }
-
-        juce::Timer::callPendingTimersSynchronously();
-    }
-
-    const juce::ScopedValueSetter<bool> guard (reentryGuard, true);
+    // The toolkit's own loop delivers messages and window-system events; a host that drives the
+    // editor through effEditIdle sees due timers and pending repaints done within its call.
+    const ScopedReentryGuard guard;
+    juce::Timer::callPendingTimersSynchronously();
 
     for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;)
         if (auto* peer = juce::ComponentPeer::getPeer (i))
@@ -218,31 +213,22 @@ void JuceVSTWrapper::requestHostIdle()
     if (now - lastHostIdleTime > hostIdleIntervalMs && editorComp != nullptr)
     {
         lastHostIdleTime = now;
-        const juce::ScopedValueSetter<bool> guard (reentryGuard, true);
+        const ScopedReentryGuard guard;
         callHost (vst2::audioMasterIdle);
     }
 }
 
 void JuceVSTWrapper::timerCallback()
 {
-    {
-        const juce::ScopedLock lock (stateBlockLock);
-
-        if (stateBlockTime != 0 && ! reentryGuard &&
-            environment.approximateMilliseconds() - stateBlockTime > stateBlockLifetimeMs)
-        {
-            stateBlockTime = 0;
-            stateBlock.reset();
-        }
-    }
+    if (! reentryGuard)
+        handedOutStates.freeOlderThan (stateBlockLifetimeMs, environment.approximateMilliseconds());
 
     requestHostIdle();
 }
 
-size_t JuceVSTWrapper::getHandedOutStateSize()
+size_t JuceVSTWrapper::getHandedOutStateSize() const
 {
-    const juce::ScopedLock lock (stateBlockLock);
-    return stateBlock.getSize();
+    return handedOutStates.getTotalSize();
 }
 
 void JuceVSTWrapper::resizeHostWindow (int width, int height)
@@ -273,7 +259,7 @@ NativeWindowLayer& JuceVSTWrapper::windowLayer() const
     if (environment.windows != nullptr)
         return *environment.windows;
 
-    return X11WindowLayer::getInstance();
+    return NativeWindowLayer::forThisPlatform();
 }
 
 NativeWindowLayer::Handle JuceVSTWrapper::editorWindow() const
@@ -403,23 +389,17 @@ void JuceVSTWrapper::suspend()
 vst2::VstInt32 JuceVSTWrapper::getChunk (void** data, bool)
 {
     // A bank and a single program are the same bytes: the routing matrix.
-    const juce::ScopedLock lock (stateBlockLock);
-    stateBlock.reset();
-    processor->getStateInformation (stateBlock);
-    *data = stateBlock.getData();
-    stateBlockTime =
-        juce::jmax ((juce::uint32) 1, environment.approximateMilliseconds()); // 0 means none
-    return (vst2::VstInt32) stateBlock.getSize();
+    juce::MemoryBlock state;
+    processor->getStateInformation (state);
+    const auto size = (vst2::VstInt32) state.getSize();
+    *data = const_cast<void*> (
+        handedOutStates.handOut (std::move (state), environment.approximateMilliseconds()));
+    return size;
 }
 
 vst2::VstInt32 JuceVSTWrapper::setChunk (void* data, vst2::VstInt32 byteSize, bool)
 {
-    {
-        const juce::ScopedLock lock (stateBlockLock);
-        stateBlock.reset();
-        stateBlockTime = 0;
-    }
-
+    // What earlier answers handed out stays as it is until the timer frees it.
     if (byteSize > 0 && data != nullptr)
         processor->setStateInformation (data, byteSize);
 

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "host/AudioEffectX.h"
+#include "host/HandedOutStates.h"
 #include "host/NativeWindowLayer.h"
 #include "host/OutgoingEventArray.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include <atomic>
 #include <memory>
 
 class EditorCompWrapper;
@@ -19,7 +21,7 @@ struct EditorHostingEnvironment
     juce::uint32 (*milliseconds)() = juce::Time::getMillisecondCounter;
     juce::uint32 (*approximateMilliseconds)() = juce::Time::getApproximateMillisecondCounter;
     bool (*mouseButtonDown)() = isAnyMouseButtonDown;
-    NativeWindowLayer* windows = nullptr; // nullptr: the X11 layer
+    NativeWindowLayer* windows = nullptr; // nullptr: the platform's own layer
 };
 
 /** Binds the VST 2 adapter to the plug-in's processor: identity and state for the dispatcher,
@@ -33,11 +35,25 @@ public:
                     EditorHostingEnvironment environment = {});
     ~JuceVSTWrapper() override;
 
-    // Shared by every instance in the process, and touched only on the message thread. The guard
-    // is set while an editor is deleted, while the idle work runs and while the host is asked for
-    // idle time, so that a host calling back meanwhile does not re-enter that work.
-    static inline bool reentryGuard = false;
+    // Shared by every instance in the process, and set only on the message thread or under the
+    // message-manager lock. The guard is set while an editor is deleted, while the idle work runs
+    // and while the host is asked for idle time, so that a host calling back meanwhile does not
+    // re-enter that work. Host threads read it before they wait for the lock: a host that calls
+    // back from another thread of its own then finds the guard instead of waiting for ever.
+    static inline std::atomic<bool> reentryGuard{false};
     static inline juce::uint32 lastHostIdleTime = 0;
+
+    /** Sets reentryGuard for as long as it lives, then gives it back the value it had. */
+    class ScopedReentryGuard
+    {
+    public:
+        ScopedReentryGuard() : previous (reentryGuard.exchange (true)) {}
+        ~ScopedReentryGuard() { reentryGuard = previous; }
+
+    private:
+        const bool previous;
+        JUCE_DECLARE_NON_COPYABLE (ScopedReentryGuard)
+    };
 
     static constexpr int timerIntervalMs = 250;
     static constexpr juce::uint32 stateBlockLifetimeMs = 2000;
@@ -56,8 +72,8 @@ public:
     void bringHostFrameToFront();
     void requestHostIdle();
 
-    /** The size of the last effGetChunk answer while its bytes are still kept for the host. */
-    size_t getHandedOutStateSize();
+    /** The bytes of effGetChunk answers still kept for the host. */
+    size_t getHandedOutStateSize() const;
 
     /** Frees a handed-out state block once the host has had time to copy it, and asks the host
         for idle time while the user drags. */
@@ -102,15 +118,16 @@ private:
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override;
     void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override;
 
+    /** Answers the editor opcodes, under the message-manager lock. */
+    vst2::VstIntPtr dispatchEditorOpcode (vst2::VstInt32 opcode, void* ptr);
+
     std::unique_ptr<juce::AudioProcessor> processor;
     juce::MidiBuffer midiEvents;
     juce::MidiBuffer oneEvent; // scratch for appending in order
     int lastEventPosition = 0; // the latest position in midiEvents while it is not empty
     OutgoingEventArray outgoingEvents;
     bool prepared = false;
-    juce::CriticalSection stateBlockLock; // the host may ask for chunks on any thread
-    juce::MemoryBlock stateBlock;
-    juce::uint32 stateBlockTime = 0; // when the chunk was handed out; 0 when there is none
+    HandedOutStates handedOutStates;
 
     const EditorHostingEnvironment environment;
     std::unique_ptr<EditorCompWrapper> editorComp;

@@ -18,6 +18,9 @@ public:
 
     virtual ~NativeWindowLayer() = default;
 
+    /** The process's layer for the platform the plug-in is built for. */
+    static NativeWindowLayer& forThisPlatform();
+
     /** SetParent: makes newParent the window's parent. */
     virtual void setParent (Handle window, Handle newParent) = 0;
 

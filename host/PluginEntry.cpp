@@ -1,46 +1,28 @@
-// The library's entry point, and the toolkit's lifetime inside the library.
+// The library's entry point.
 
 #include "host/JuceVSTWrapper.h"
-
-#include <juce_events/juce_events.h>
+#include "host/PluginToolkit.h"
 
 juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
 
 namespace
 {
-/** Starts the toolkit's user-interface layer once per process, on the thread that first calls
-    `main` (the host's user-interface thread, which becomes the toolkit's message thread), and
-    shuts it down when the library is unloaded.
-
-    Not from an ELF constructor: those run before the toolkit's own static objects are
-    initialised, which then forget the message queue and leak it at unload. A function-local
-    static is built after them and, at unload, destroyed before them. */
-void ensureToolkit()
+/** One instance as the host gets it: the adapter, with the toolkit kept running for as long as
+    the adapter lives (the toolkit is the first base: made first, let go last). */
+class PluginInstance : private PluginToolkit, public JuceVSTWrapper
 {
-    // The toolkit's list of objects to delete at shutdown is itself a function-local static,
-    // made by the first such object (a glyph cache, once the editor paints). Made after the
-    // toolkit, it would be destroyed before the toolkit's shutdown walks it: make it first.
-    struct ShutdownListPrimer : juce::DeletedAtShutdown
-    {
-    };
-    static const bool shutdownListMade = (delete new ShutdownListPrimer(), true);
-    static const juce::ScopedJuceInitialiser_GUI toolkit;
-    juce::ignoreUnused (shutdownListMade);
-}
+public:
+    using JuceVSTWrapper::JuceVSTWrapper;
+};
 } // namespace
 
 /** The host's `main (audioMasterCallback)`. A C++ function cannot be called main with this
-    signature, so the symbol name is bound to it here; the linker's version script makes it the
-    library's only export. */
-extern "C" __attribute__ ((visibility ("default"))) vst2::AEffect* VSTCALLBACK
-vstPluginMain (vst2::audioMasterCallback audioMaster) __asm__("main");
-
+    signature: the linker exports this one under that name, as the library's only export. */
 extern "C" vst2::AEffect* VSTCALLBACK vstPluginMain (vst2::audioMasterCallback audioMaster)
 {
     try
     {
-        ensureToolkit();
-        juce::MessageManager::getInstance();
+        const PluginToolkit toolkit; // up while the instance is built, even if none comes of it
 
         // A host that does not answer the version query gets nothing.
         if (audioMaster == nullptr ||
@@ -52,7 +34,7 @@ extern "C" vst2::AEffect* VSTCALLBACK vstPluginMain (vst2::audioMasterCallback a
         if (processor == nullptr)
             return nullptr;
 
-        return (new JuceVSTWrapper (audioMaster, std::move (processor)))->getAeffect();
+        return (new PluginInstance (audioMaster, std::move (processor)))->getAeffect();
     }
     catch (...)
     {

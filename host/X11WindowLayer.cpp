@@ -69,6 +69,11 @@ X11WindowLayer& X11WindowLayer::getInstance()
     return instance;
 }
 
+NativeWindowLayer& NativeWindowLayer::forThisPlatform()
+{
+    return X11WindowLayer::getInstance();
+}
+
 void X11WindowLayer::setParent (Handle window, Handle newParent)
 {
     if (auto* d = getDisplay(); d != nullptr && window != nullptr)

@@ -1,7 +1,6 @@
 #include "PluginHost.h"
 
 #include <cstring>
-#include <dlfcn.h>
 #include <map>
 
 namespace
@@ -14,25 +13,6 @@ std::map<const vst2::AEffect*, TestHost*> hostOf;
 // given yet; they belong to the host that is calling `main`.
 thread_local TestHost* hostBeingBuilt = nullptr;
 } // namespace
-
-PluginLibrary::PluginLibrary (const char* path)
-{
-    handle = dlopen (path, RTLD_NOW | RTLD_LOCAL);
-
-    if (handle == nullptr)
-    {
-        loadError = dlerror();
-        return;
-    }
-
-    mainFunction = reinterpret_cast<MainFunction> (dlsym (handle, "main"));
-}
-
-PluginLibrary::~PluginLibrary()
-{
-    if (handle != nullptr)
-        dlclose (handle);
-}
 
 std::vector<std::uint8_t> ReceivedEvent::bytes (int count) const
 {

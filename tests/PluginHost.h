@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-/** The built plug-in, loaded as a host loads it: dlopen, then `main`. */
+/** The built plug-in, loaded as a host loads it: the platform's loader (dlopen, LoadLibrary),
+    then `main`. The loading lives in PluginLibraryPosix.cpp and PluginLibraryWin32.cpp. */
 class PluginLibrary
 {
 public:
@@ -21,6 +22,9 @@ public:
 
     MainFunction entry() const { return mainFunction; }
     std::string error() const { return loadError; }
+
+    /** Whether the library at path is in the process now, without loading it. */
+    static bool isLoaded (const char* path);
 
 private:
     void* handle = nullptr;

@@ -5,7 +5,10 @@
 
 #include <cstddef>
 #include <gtest/gtest.h>
-#include <pluginterfaces/fst/fst.h>
+// Named by its full path: cross compilers for Windows do not search /usr/include. It defines its
+// own calling-convention macro.
+#undef VSTCALLBACK
+#include "/usr/include/pluginterfaces/fst/fst.h"
 
 #define EXPECT_SAME_FIELD(ours, theirs, ourField, theirField)                                      \
     EXPECT_EQ (offsetof (ours, ourField), offsetof (theirs, theirField)) << #ourField;             \

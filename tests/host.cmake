@@ -1,7 +1,7 @@
 # Tests of the host code.
 
 # Host-level tests load the built plug-in the way a host does; they need no JUCE of their own.
-add_library(switchyard_plugin_host STATIC PluginHost.cpp)
+add_library(switchyard_plugin_host STATIC PluginHost.cpp PluginLibraryPosix.cpp)
 target_include_directories(switchyard_plugin_host PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
 target_compile_definitions(switchyard_plugin_host PUBLIC LAMPWICK_PATH="$<TARGET_FILE:Lampwick>")
 target_link_libraries(switchyard_plugin_host PUBLIC GTest::gtest ${CMAKE_DL_LIBS} PRIVATE switchyard_warnings)
@@ -12,7 +12,8 @@ add_executable(host_tests
   HostIdentityTest.cpp
   HostStateTest.cpp
   HostEventsTest.cpp
-  HostLibraryTest.cpp)
+  HostLibraryTest.cpp
+  HostExportsTest.cpp)
 target_link_libraries(host_tests PRIVATE switchyard_plugin_host GTest::gtest_main switchyard_warnings)
 gtest_discover_tests(host_tests DISCOVERY_MODE PRE_TEST)
 # Debian's header reminds its own authors of open questions with #warning.

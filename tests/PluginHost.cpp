@@ -8,6 +8,7 @@ namespace
 {
 // Which test host owns which record. The record's `user` field is left alone, so that tests can
 // see it as the plug-in filled it.
+std::mutex hostsLock;
 std::map<const vst2::AEffect*, TestHost*> hostOf;
 
 // Calls the plug-in makes while `main` is still building it carry a record the host has not been
@@ -52,7 +53,10 @@ TestHost::TestHost (const PluginLibrary& library, vst2::VstIntPtr version) : ver
     hostBeingBuilt = nullptr;
 
     if (effect != nullptr)
+    {
+        const std::lock_guard<std::mutex> lock (hostsLock);
         hostOf[effect] = this;
+    }
 }
 
 TestHost::~TestHost()
@@ -65,6 +69,7 @@ void TestHost::close()
     if (effect != nullptr)
     {
         effect->dispatcher (effect, vst2::effClose, 0, 0, nullptr, 0.0f);
+        const std::lock_guard<std::mutex> lock (hostsLock);
         hostOf.erase (effect);
     }
 
@@ -75,8 +80,12 @@ vst2::VstIntPtr VSTCALLBACK TestHost::callback (vst2::AEffect* effect, vst2::Vst
                                                 vst2::VstInt32 index, vst2::VstIntPtr value,
                                                 void* ptr, float opt)
 {
-    const auto found = hostOf.find (effect);
-    auto* host = found != hostOf.end() ? found->second : hostBeingBuilt;
+    TestHost* host = hostBeingBuilt;
+    {
+        const std::lock_guard<std::mutex> lock (hostsLock);
+        if (const auto found = hostOf.find (effect); found != hostOf.end())
+            host = found->second;
+    }
     if (host == nullptr)
         return 0;
 
@@ -96,6 +105,7 @@ vst2::VstIntPtr VSTCALLBACK TestHost::callback (vst2::AEffect* effect, vst2::Vst
         }
     }
 
+    const std::lock_guard<std::mutex> lock (host->callsLock);
     host->calls.push_back (call);
     return opcode == vst2::audioMasterVersion ? host->versionAnswer : 0;
 }
@@ -160,8 +170,15 @@ void TestHost::setRoutes (std::initializer_list<std::pair<int, int>> routes)
     dispatch (vst2::effSetChunk, 0, (vst2::VstIntPtr) state.size(), state.data());
 }
 
+std::vector<HostCall> TestHost::recordedCalls() const
+{
+    const std::lock_guard<std::mutex> lock (callsLock);
+    return calls;
+}
+
 std::vector<HostCall> TestHost::callsWith (vst2::VstInt32 opcode) const
 {
+    const std::lock_guard<std::mutex> lock (callsLock);
     std::vector<HostCall> found;
     for (const auto& call : calls)
         if (call.opcode == opcode)
@@ -171,6 +188,7 @@ std::vector<HostCall> TestHost::callsWith (vst2::VstInt32 opcode) const
 
 std::vector<ReceivedEvent> TestHost::takeSentEvents()
 {
+    const std::lock_guard<std::mutex> lock (callsLock);
     std::vector<ReceivedEvent> events;
 
     for (; taken < calls.size(); ++taken)

@@ -3,6 +3,8 @@
 
 #include "PluginHost.h"
 
+#include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace
@@ -59,6 +61,36 @@ TEST_F (HostEvents, NoteIsCopiedToEveryRoutedChannelAtItsPosition)
         EXPECT_EQ (r.noteOffset, 0);
         EXPECT_EQ (r.detune, 0);
         EXPECT_EQ (r.noteOffVelocity, 0);
+    }
+}
+
+// Every byte of a record is written each time: nothing of an earlier, longer message, nor what the
+// host wrote into the records it was given, reaches the host again.
+TEST_F (HostEvents, RecordsCarryNothingFromEarlierEvents)
+{
+    host.setRoutes ({{0, 0}});
+    host.scribblesOnEvents = true;
+    const Bytes blocks[] = {{0x90, 0x3c, 0x64}, {0xc0, 0x05}, {0xf0, 0x01, 0x02, 0x03}, {0x90, 0x3d, 0x64}};
+
+    for (const auto& bytes : blocks)
+    {
+        auto event = midiEvent ({0, 0, 0, 0}, 5);
+        std::memcpy (event.midiData, bytes.data(), bytes.size());
+        host.sendEvents ({event});
+        host.processReplacing (64);
+
+        const auto sent = host.takeSentEvents();
+        ASSERT_EQ (sent.size(), 1u);
+        auto expected = bytes;
+        expected.resize (4, 0);
+        EXPECT_EQ (sent[0].bytes (4), expected);
+
+        vst2::VstMidiEvent clean{};
+        std::memcpy (clean.midiData, expected.data(), 4);
+        clean.type = vst2::kVstMidiType;
+        clean.byteSize = 24;
+        clean.deltaFrames = 5;
+        EXPECT_EQ (std::memcmp (&sent[0].record, &clean, sizeof (clean)), 0);
     }
 }
 

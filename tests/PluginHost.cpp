@@ -102,6 +102,9 @@ vst2::VstIntPtr VSTCALLBACK TestHost::callback (vst2::AEffect* effect, vst2::Vst
             std::memcpy (&received.record, entries[i], sizeof (received.record));
             received.address = entries[i];
             call.events.push_back (received);
+
+            if (host->scribblesOnEvents)
+                std::memset (entries[i], 0xa5, sizeof (vst2::VstMidiEvent));
         }
     }
 

@@ -89,6 +89,10 @@ public:
     // The host's own audio buffers, filled with the sentinel.
     std::vector<float> audio[4];
 
+    /** When set, the host writes over every field of the event records it is given, once it has
+        copied them, as a host may. */
+    bool scribblesOnEvents = false;
+
 private:
     static vst2::VstIntPtr VSTCALLBACK callback (vst2::AEffect*, vst2::VstInt32 opcode,
                                                  vst2::VstInt32 index, vst2::VstIntPtr value,

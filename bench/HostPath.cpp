@@ -52,7 +52,7 @@ void HostPath::setFanOut (int fanOut)
     effect->dispatcher (effect, vst2::effSetChunk, 0, sizeof (state), state, 0.0f);
 }
 
-void HostPath::setInput (int numEvents)
+void HostPath::setInput (int numEvents, bool reversed)
 {
     events.assign ((size_t) numEvents, vst2::VstMidiEvent{});
     for (int i = 0; i < numEvents; ++i)
@@ -60,7 +60,8 @@ void HostPath::setInput (int numEvents)
         auto& e = events[(size_t) i];
         e.type = vst2::kVstMidiType;
         e.byteSize = sizeof (e);
-        e.deltaFrames = (int) ((long long) i * blockLength / numEvents);
+        const auto place = reversed ? numEvents - 1 - i : i;
+        e.deltaFrames = (int) ((long long) place * blockLength / numEvents);
         e.midiData[0] = (char) 0x90;
         e.midiData[1] = (char) (i % 128);
         e.midiData[2] = 100;

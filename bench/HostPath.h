@@ -19,8 +19,8 @@ public:
 
     /** Routes input channel 1 to the first fanOut output channels. */
     void setFanOut (int fanOut);
-    /** n note events on channel 1, spread over one block in position order. */
-    void setInput (int numEvents);
+    /** n note events on channel 1, spread over one block in position order, or in the reverse. */
+    void setInput (int numEvents, bool reversed = false);
     void runBlock();
     /** effGetChunk, which fills a fresh block inside the plug-in. */
     int saveState();

@@ -21,7 +21,7 @@ void BM_HostPath (benchmark::State& state)
     }
 
     host.setFanOut ((int) state.range (1));
-    host.setInput ((int) state.range (0));
+    host.setInput ((int) state.range (0), state.range (2) != 0);
 
     for (int warmUp = 0; warmUp < 3; ++warmUp)
         host.runBlock();
@@ -39,8 +39,15 @@ void BM_HostPath (benchmark::State& state)
 }
 
 BENCHMARK (BM_HostPath)
-    ->ArgNames ({"events", "fanout"})
-    ->ArgsProduct ({{16, 256, 4096}, {1, 4, 16}});
+    ->ArgNames ({"events", "fanout", "reversed"})
+    ->ArgsProduct ({{16, 256, 4096}, {1, 4, 16}, {0}});
+
+// A host that delivers its list in falling order of position: sorted once it is in.
+BENCHMARK (BM_HostPath)
+    ->ArgNames ({"events", "fanout", "reversed"})
+    ->Args ({100000, 1, 0})
+    ->Args ({100000, 1, 1})
+    ->Unit (benchmark::kMillisecond);
 
 /** The least any router can do for the same output: write each routed event of the block into an
     outgoing record, and hand the records over. The yardstick for the host path above. */

@@ -4,6 +4,9 @@
 #include "host/HostWindows.h"
 #include "host/PluginIdentity.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace
 {
 constexpr int resumeEventCapacity = 64;
@@ -11,8 +14,18 @@ constexpr int resumeEventCapacity = 64;
 // Enough MIDI buffer storage for a few hundred events, so that ordinary blocks never grow it.
 constexpr size_t resumeMidiBufferBytes = 4096;
 
-// One event in the buffer's layout: position, byte count, at most four bytes.
-constexpr size_t maxEventBytes = sizeof (juce::int32) + sizeof (juce::uint16) + 4;
+// One event from the host in the MIDI buffer's layout: position, byte count, at most four bytes.
+constexpr int maxEventBytes = MidiBufferLayout::headerBytes + 4;
+
+/** The bytes a channel message (status 0x80 to 0xef) has: program change and channel pressure
+    carry one data byte, the others two. */
+constexpr int channelMessageLength (juce::uint8 status)
+{
+    return (status & 0xe0) == 0xc0 ? 2 : 3;
+}
+
+// Enough sorting storage for the events of ordinary blocks, made at resume.
+constexpr int resumeSortCapacity = 512;
 
 int numParametersOf (juce::AudioProcessor& processor)
 {
@@ -303,13 +316,7 @@ void JuceVSTWrapper::processBlock (float** outputs, vst2::VstInt32 sampleFrames)
 
 void JuceVSTWrapper::sendRoutedEvents()
 {
-    outgoingEvents.ensureCapacity (midiEvents.getNumEvents());
-    outgoingEvents.clear();
-
-    for (const auto event : midiEvents)
-        if (event.numBytes <= 4)
-            outgoingEvents.add (event.data, event.numBytes, event.samplePosition);
-
+    outgoingEvents.fillFrom (midiEvents);
     sendVstEventsToHost (outgoingEvents.getEvents());
     midiEvents.clear();
 }
@@ -375,6 +382,9 @@ void JuceVSTWrapper::resume()
     midiEvents.clear(); // events that arrived while the plug-in was off are stale
     midiEvents.ensureSize (resumeMidiBufferBytes);
     oneEvent.ensureSize (maxEventBytes);
+    incomingEvents.makeRoom (resumeMidiBufferBytes);
+    sortedEvents.makeRoom (resumeMidiBufferBytes);
+    sortKeys.reserve (resumeSortCapacity);
     outgoingEvents.ensureCapacity (resumeEventCapacity);
     wantEvents();
 }
@@ -408,39 +418,102 @@ vst2::VstInt32 JuceVSTWrapper::setChunk (void* data, vst2::VstInt32 byteSize, bo
 
 vst2::VstInt32 JuceVSTWrapper::processEvents (vst2::VstEvents* events)
 {
-    if (events == nullptr)
+    if (events == nullptr || events->numEvents <= 0)
         return 1;
 
+    // The host's MIDI events go to the end of the buffer in one step, laid out in the buffer's
+    // own way; hosts mostly deliver in position order, and anything else is sorted once the list
+    // is in. The buffer keeps as many bytes as the status byte calls for, and no event that
+    // starts with a data byte.
+    const auto numEvents = events->numEvents;
     const auto* list = events->events; // the host's list is longer than the two it declares
+    auto* out = incomingEvents.makeRoom ((size_t) numEvents * maxEventBytes);
+    auto laidOut = ! midiEvents.isEmpty();
+    auto latest = lastEventPosition;
+    auto outOfOrder = false;
 
-    for (int i = 0; i < events->numEvents; ++i)
+    for (int i = 0; i < numEvents; ++i)
     {
         const auto* event = list[i];
 
         if (event == nullptr || event->type != vst2::kVstMidiType)
             continue;
 
-        const auto* midi = reinterpret_cast<const vst2::VstMidiEvent*> (event);
+        const auto& midi = *reinterpret_cast<const vst2::VstMidiEvent*> (event);
+        const auto* bytes = reinterpret_cast<const juce::uint8*> (midi.midiData);
+        const auto position = midi.deltaFrames;
 
-        // The buffer keeps as many bytes as the status byte calls for, and drops a data byte.
-        // Hosts mostly deliver in position order: such an event goes straight to the end, since
-        // addEvent searches from the start and would make a dense block cost O(n^2).
-        if (midiEvents.isEmpty() || midi->deltaFrames >= lastEventPosition)
+        if (bytes[0] < 0x80)
+            continue;
+
+        if (bytes[0] < 0xf0)
         {
-            oneEvent.clear();
-            oneEvent.addEvent (midi->midiData, 4, midi->deltaFrames);
-            midiEvents.data.addArray (oneEvent.data);
-
-            if (! oneEvent.isEmpty())
-                lastEventPosition = midi->deltaFrames;
+            // All four bytes go in, in one step; the next event starts after the message's own.
+            const auto numBytes = channelMessageLength (bytes[0]);
+            juce::writeUnaligned<juce::int32> (out, position);
+            juce::writeUnaligned<juce::uint16> (out + sizeof (juce::int32), (juce::uint16) numBytes);
+            std::memcpy (out + MidiBufferLayout::headerBytes, bytes, 4);
+            out += MidiBufferLayout::headerBytes + numBytes;
         }
         else
         {
-            midiEvents.addEvent (midi->midiData, 4, midi->deltaFrames);
+            // System messages are measured by the toolkit's own rules.
+            oneEvent.clear();
+            oneEvent.addEvent (bytes, 4, position);
+
+            if (oneEvent.isEmpty())
+                continue;
+
+            std::memcpy (out, oneEvent.data.begin(), (size_t) oneEvent.data.size());
+            out += oneEvent.data.size();
         }
+
+        if (laidOut && position < latest)
+            outOfOrder = true;
+        else
+            latest = position;
+
+        laidOut = true;
     }
 
+    incomingEvents.appendTo (midiEvents, out);
+    lastEventPosition = latest;
+
+    if (outOfOrder)
+        sortEvents();
+
     return 1;
+}
+
+void JuceVSTWrapper::sortEvents()
+{
+    // Ordered by position, and by place in the buffer within one position: events keep the order
+    // in which they arrived, whichever call of the host's brought them. O(n log n), in storage
+    // that blocks of this size have already made.
+    const auto* data = midiEvents.data.begin();
+    sortKeys.clear();
+
+    for (const juce::uint8* event = data; event < midiEvents.data.end();
+         event = MidiBufferLayout::next (event))
+    {
+        const auto biased = (juce::uint32) MidiBufferLayout::positionOf (event) ^ 0x80000000u;
+        sortKeys.push_back (((juce::uint64) biased << 32) | (juce::uint32) (event - data));
+    }
+
+    std::sort (sortKeys.begin(), sortKeys.end());
+
+    auto* out = sortedEvents.makeRoom ((size_t) midiEvents.data.size());
+
+    for (const auto key : sortKeys)
+    {
+        const auto* event = data + (juce::uint32) key;
+        const auto eventBytes = MidiBufferLayout::next (event) - event;
+        std::memcpy (out, event, (size_t) eventBytes);
+        out += eventBytes;
+    }
+
+    midiEvents.clear();
+    sortedEvents.appendTo (midiEvents, out);
 }
 
 bool JuceVSTWrapper::getProgramNameIndexed (vst2::VstInt32, vst2::VstInt32 index, char* text)

@@ -4,11 +4,13 @@
 #include "host/HandedOutStates.h"
 #include "host/NativeWindowLayer.h"
 #include "host/OutgoingEventArray.h"
+#include "plugin/MidiBufferLayout.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
 #include <memory>
+#include <vector>
 
 class EditorCompWrapper;
 
@@ -113,6 +115,7 @@ private:
     NativeWindowLayer::Handle editorWindow() const;
 
     void processBlock (float** outputs, vst2::VstInt32 sampleFrames);
+    void sortEvents();
     void sendRoutedEvents();
 
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override;
@@ -123,8 +126,11 @@ private:
 
     std::unique_ptr<juce::AudioProcessor> processor;
     juce::MidiBuffer midiEvents;
-    juce::MidiBuffer oneEvent; // scratch for appending in order
     int lastEventPosition = 0; // the latest position in midiEvents while it is not empty
+    MidiBufferLayout::Scratch incomingEvents; // the host's list, before it joins midiEvents
+    juce::MidiBuffer oneEvent;                // where the toolkit measures a system message
+    std::vector<juce::uint64> sortKeys;       // (position, place) of each event to sort
+    MidiBufferLayout::Scratch sortedEvents;   // midiEvents in position order
     OutgoingEventArray outgoingEvents;
     bool prepared = false;
     HandedOutStates handedOutStates;

@@ -24,47 +24,92 @@ void OutgoingEventArray::ensureCapacity (int numEvents)
         return;
 
     const auto newCapacity = numEvents + headroom;
+    const auto added = newCapacity - capacity;
     block.realloc (blockSizeFor (newCapacity)); // the earlier slots keep their records
-    records.ensureStorageAllocated (newCapacity);
+    records.push_back (std::make_unique<vst2::VstMidiEvent[]> ((size_t) added)); // zero-filled
 
-    for (int i = capacity; i < newCapacity; ++i)
+    for (int i = 0; i < added; ++i)
     {
-        auto* record = records.add (new vst2::VstMidiEvent{});
-        record->type = vst2::kVstMidiType;
-        record->byteSize = midiEventByteSize;
-        slots()[i] = reinterpret_cast<vst2::VstEvent*> (record);
+        auto& record = records.back()[(size_t) i];
+        record.type = vst2::kVstMidiType;
+        record.byteSize = midiEventByteSize;
+        slots()[capacity + i] = reinterpret_cast<vst2::VstEvent*> (&record);
     }
 
     capacity = newCapacity;
 }
 
-void OutgoingEventArray::clear() noexcept
+void OutgoingEventArray::fillFrom (const juce::MidiBuffer& buffer)
 {
-    getEvents()->numEvents = 0;
+    using Layout = MidiBufferLayout;
+    const auto* const end = buffer.data.end();
+    auto* slot = slots();
+    auto room = capacity; // a local: the record stores below could otherwise alias it
+    int count = 0;
+
+    for (const auto* event = buffer.data.begin(); event < end; event = Layout::next (event))
+    {
+        const auto numBytes = Layout::numBytesOf (event);
+
+        if (numBytes == 0 || numBytes > 4)
+            continue; // a message this list cannot carry
+
+        if (count == room)
+        {
+            int remaining = 0;
+            for (const auto* e = event; e < end; e = Layout::next (e))
+                ++remaining;
+
+            ensureCapacity (count + remaining);
+            slot = slots();
+            room = capacity;
+        }
+
+        auto& record = *reinterpret_cast<vst2::VstMidiEvent*> (slot[count++]);
+        record.type = vst2::kVstMidiType;
+        record.byteSize = midiEventByteSize;
+        record.deltaFrames = Layout::positionOf (event);
+        record.flags = 0;
+        record.noteLength = 0;
+        record.noteOffset = 0;
+        juce::writeUnaligned (record.midiData,
+                              juce::ByteOrder::swapIfBigEndian (messageWord (event, numBytes, end)));
+        record.detune = 0;
+        record.noteOffVelocity = 0;
+        record.reserved1 = 0;
+        record.reserved2 = 0;
+    }
+
+    getEvents()->numEvents = count;
 }
 
-void OutgoingEventArray::add (const juce::uint8* bytes, int numBytes, int deltaFrames) noexcept
+juce::uint32 OutgoingEventArray::messageWord (const juce::uint8* event, int numBytes,
+                                              const juce::uint8* end) noexcept
 {
-    auto* events = getEvents();
-    jassert (events->numEvents < capacity && numBytes <= 4);
+    // The message's bytes, first byte lowest, and zeros after them: every field is written every
+    // time, so nothing an earlier event, or the host, left in a record reaches the host again.
+    // Read in one go where the buffer has four bytes to read.
+    static constexpr juce::uint32 keep[] = {0, 0xff, 0xffff, 0xffffff, 0xffffffff};
+    const auto* bytes = MidiBufferLayout::bytesOf (event);
 
-    auto* record = reinterpret_cast<vst2::VstMidiEvent*> (slots()[events->numEvents++]);
-    std::memcpy (record->midiData, bytes, (size_t) numBytes);
-    record->deltaFrames = deltaFrames;
-}
+    if (bytes + 4 <= end)
+        return juce::ByteOrder::littleEndianInt (bytes) & keep[numBytes];
 
-int OutgoingEventArray::size() const noexcept
-{
-    return reinterpret_cast<const vst2::VstEvents*> (block.get())->numEvents;
-}
+    juce::uint32 word = 0;
 
-vst2::VstEvents* OutgoingEventArray::getEvents() noexcept
-{
-    return reinterpret_cast<vst2::VstEvents*> (block.get());
+    for (int i = numBytes; --i >= 0;)
+        word = (word << 8) | bytes[i];
+
+    return word;
 }
 
 vst2::VstEvent** OutgoingEventArray::slots() noexcept
 {
     // Through a plain pointer: the list really holds `capacity` slots, not the two it declares.
     return reinterpret_cast<vst2::VstEvent**> (block.get() + offsetof (vst2::VstEvents, events));
+}
+
+int OutgoingEventArray::size() const noexcept
+{
+    return reinterpret_cast<const vst2::VstEvents*> (block.get())->numEvents;
 }

@@ -1,16 +1,19 @@
 #include "host/X11WindowLayer.h"
 
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include <xcb/xcb.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
 
 namespace
 {
-::Window toWindow (NativeWindowLayer::Handle handle)
+xcb_window_t toWindow (NativeWindowLayer::Handle handle)
 {
-    return (::Window) reinterpret_cast<juce::pointer_sized_uint> (handle);
+    return (xcb_window_t) reinterpret_cast<juce::pointer_sized_uint> (handle);
 }
 
-NativeWindowLayer::Handle toHandle (::Window window)
+NativeWindowLayer::Handle toHandle (xcb_window_t window)
 {
     return reinterpret_cast<NativeWindowLayer::Handle> ((juce::pointer_sized_uint) window);
 }
@@ -19,48 +22,35 @@ NativeWindowLayer::Handle toHandle (::Window window)
 // host's top-level window, where getParent never leads. So no border between two client windows
 // may count as a fixed frame; X sizes are 16-bit, and no width difference reaches twice this.
 constexpr int noFixedFrame = 32768;
-} // namespace
 
-/** Installs an error handler that notes the errors of this layer's connection, and on leaving
-    waits for the server to answer every request made meanwhile before restoring the previous
-    handler: errors then arrive while the trap is still in place. */
-class X11WindowLayer::ErrorTrap
+/** XCB hands replies and errors over as malloc'd blocks. */
+struct FreeWithC
 {
-public:
-    explicit ErrorTrap (::Display* d) : display (d), previous (XSetErrorHandler (noteError))
-    {
-        errorSeen = false;
-    }
-
-    ~ErrorTrap()
-    {
-        XSync (display, False);
-        XSetErrorHandler (previous);
-    }
-
-    /** Waits for the server, and answers whether every request so far succeeded. */
-    bool succeeded()
-    {
-        XSync (display, False);
-        return ! errorSeen;
-    }
-
-private:
-    static int noteError (::Display*, XErrorEvent*)
-    {
-        errorSeen = true;
-        return 0;
-    }
-
-    static inline bool errorSeen = false;
-    ::Display* display;
-    XErrorHandler previous;
+    void operator() (void* p) const { std::free (p); }
 };
+template <typename T> using Reply = std::unique_ptr<T, FreeWithC>;
+
+/** Waits for the answer to a checked request without a reply: true when the server did it. */
+bool succeeded (xcb_connection_t* c, xcb_void_cookie_t request)
+{
+    return Reply<xcb_generic_error_t> (xcb_request_check (c, request)) == nullptr;
+}
+
+/** Waits for the reply to one request; an error comes back here too, and means no reply. */
+template <typename T, typename Cookie, typename GetReply>
+Reply<T> replyTo (xcb_connection_t* c, Cookie request, GetReply getReply)
+{
+    xcb_generic_error_t* error = nullptr;
+    Reply<T> reply (getReply (c, request, &error));
+    Reply<xcb_generic_error_t> dropped (error);
+    return error == nullptr ? std::move (reply) : nullptr;
+}
+} // namespace
 
 X11WindowLayer::~X11WindowLayer()
 {
-    if (display != nullptr)
-        XCloseDisplay (display);
+    if (connection != nullptr)
+        xcb_disconnect (connection);
 }
 
 X11WindowLayer& X11WindowLayer::getInstance()
@@ -76,18 +66,17 @@ NativeWindowLayer& NativeWindowLayer::forThisPlatform()
 
 void X11WindowLayer::setParent (Handle window, Handle newParent)
 {
-    if (auto* d = getDisplay(); d != nullptr && window != nullptr)
+    if (auto* c = getConnection(); c != nullptr && window != nullptr)
     {
-        ErrorTrap trap (d);
-        const auto parent = newParent != nullptr ? toWindow (newParent) : DefaultRootWindow (d);
-        XReparentWindow (d, toWindow (window), parent, 0, 0);
+        const auto parent = newParent != nullptr ? toWindow (newParent) : rootWindow;
+        succeeded (c, xcb_reparent_window_checked (c, toWindow (window), parent, 0, 0));
     }
 }
 
 juce::uint32 X11WindowLayer::getStyle (Handle window)
 {
     // On X11 a window is a child exactly when its parent is not the root window.
-    unsigned long root = 0;
+    juce::uint32 root = 0;
     const auto parent = getParentOrRoot (toWindow (window), root);
 
     if (parent == 0)
@@ -104,7 +93,7 @@ void X11WindowLayer::setStyle (Handle, juce::uint32)
 
 NativeWindowLayer::Handle X11WindowLayer::getParent (Handle window)
 {
-    unsigned long root = 0;
+    juce::uint32 root = 0;
     const auto parent = getParentOrRoot (toWindow (window), root);
 
     if (parent == 0 || parent == root)
@@ -112,18 +101,7 @@ NativeWindowLayer::Handle X11WindowLayer::getParent (Handle window)
 
     // A window the window manager manages (it carries WM_STATE) is a top-level window even when
     // the manager has put it into a frame window of its own: the frame is not the host's.
-    ErrorTrap trap (display);
-    Atom type = 0;
-    int format = 0;
-    unsigned long count = 0, remaining = 0;
-    unsigned char* data = nullptr;
-    const auto status =
-        XGetWindowProperty (display, toWindow (window), wmStateAtom, 0, 0, False, AnyPropertyType,
-                            &type, &format, &count, &remaining, &data);
-    if (data != nullptr)
-        XFree (data);
-
-    if (! trap.succeeded() || status != Success || type != None)
+    if (hasProperty (toWindow (window), wmStateAtom))
         return nullptr;
 
     return toHandle (parent);
@@ -135,64 +113,72 @@ int X11WindowLayer::getClassName (Handle window, char* buffer, int bufferSize)
         return 0;
 
     buffer[0] = 0;
-    auto* d = getDisplay();
+    auto* c = getConnection();
 
-    if (d == nullptr || window == nullptr)
+    if (c == nullptr || window == nullptr)
         return 0;
 
-    ErrorTrap trap (d);
-    XClassHint hint{};
+    // WM_CLASS holds two texts, each ending in a zero: the instance name, then the class name.
+    constexpr juce::uint32 maxLongs = 256;
+    const auto reply = replyTo<xcb_get_property_reply_t> (
+        c,
+        xcb_get_property (c, 0, toWindow (window), XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0,
+                          maxLongs),
+        xcb_get_property_reply);
 
-    if (XGetClassHint (d, toWindow (window), &hint) == 0)
+    if (reply == nullptr || reply->format != 8)
         return 0;
 
-    int length = 0;
+    const auto* text = static_cast<const char*> (xcb_get_property_value (reply.get()));
+    const auto length = xcb_get_property_value_length (reply.get());
+    const auto instanceEnd = std::find (text, text + length, 0);
 
-    if (hint.res_class != nullptr)
-        for (; length < bufferSize - 1 && hint.res_class[length] != 0; ++length)
-            buffer[length] = hint.res_class[length];
+    if (instanceEnd == text + length)
+        return 0;
 
-    buffer[length] = 0;
+    int copied = 0;
 
-    if (hint.res_name != nullptr)
-        XFree (hint.res_name);
+    for (auto* p = instanceEnd + 1; p < text + length && *p != 0 && copied < bufferSize - 1; ++p)
+        buffer[copied++] = *p;
 
-    if (hint.res_class != nullptr)
-        XFree (hint.res_class);
-
-    return length;
+    buffer[copied] = 0;
+    return copied;
 }
 
 juce::Rectangle<int> X11WindowLayer::getWindowRect (Handle window)
 {
-    auto* d = getDisplay();
+    auto* c = getConnection();
 
-    if (d == nullptr || window == nullptr)
+    if (c == nullptr || window == nullptr)
         return {};
 
-    ErrorTrap trap (d);
-    XWindowAttributes attributes{};
+    const auto geometry = replyTo<xcb_get_geometry_reply_t> (
+        c, xcb_get_geometry (c, toWindow (window)), xcb_get_geometry_reply);
 
-    if (XGetWindowAttributes (d, toWindow (window), &attributes) == 0)
+    if (geometry == nullptr)
         return {};
 
-    int x = 0, y = 0;
-    ::Window child = 0;
+    const auto onScreen = replyTo<xcb_translate_coordinates_reply_t> (
+        c, xcb_translate_coordinates (c, toWindow (window), geometry->root, 0, 0),
+        xcb_translate_coordinates_reply);
 
-    if (XTranslateCoordinates (d, toWindow (window), attributes.root, 0, 0, &x, &y, &child) == 0)
+    if (onScreen == nullptr)
         return {};
 
-    return {x, y, attributes.width, attributes.height};
+    return {onScreen->dst_x, onScreen->dst_y, geometry->width, geometry->height};
 }
 
 void X11WindowLayer::resizeWindow (Handle window, int width, int height)
 {
-    if (auto* d = getDisplay(); d != nullptr && window != nullptr)
+    if (auto* c = getConnection(); c != nullptr && window != nullptr)
     {
         // X refuses a zero size, and a negative one would wrap around to a huge one.
-        ErrorTrap trap (d);
-        XResizeWindow (d, toWindow (window), (unsigned int) juce::jlimit (1, 65535, width),
-                       (unsigned int) juce::jlimit (1, 65535, height));
+        const juce::uint32 size[] = {(juce::uint32) juce::jlimit (1, 65535, width),
+                                     (juce::uint32) juce::jlimit (1, 65535, height)};
+        succeeded (c, xcb_configure_window_checked (c, toWindow (window),
+                                                    XCB_CONFIG_WINDOW_WIDTH |
+                                                        XCB_CONFIG_WINDOW_HEIGHT,
+                                                    size));
     }
 }
 
@@ -200,10 +186,11 @@ void X11WindowLayer::raiseWindow (Handle window)
 {
     // A managed top-level window is raised by its window manager, which is asked through the
     // same request (it redirects it); raising does not give the window the keyboard focus.
-    if (auto* d = getDisplay(); d != nullptr && window != nullptr)
+    if (auto* c = getConnection(); c != nullptr && window != nullptr)
     {
-        ErrorTrap trap (d);
-        XRaiseWindow (d, toWindow (window));
+        const juce::uint32 above[] = {XCB_STACK_MODE_ABOVE};
+        succeeded (c, xcb_configure_window_checked (c, toWindow (window),
+                                                    XCB_CONFIG_WINDOW_STACK_MODE, above));
     }
 }
 
@@ -214,40 +201,66 @@ int X11WindowLayer::getFixedFrameThickness()
 
 bool X11WindowLayer::isConnected()
 {
-    return getDisplay() != nullptr;
+    return getConnection() != nullptr;
 }
 
-_XDisplay* X11WindowLayer::getDisplay()
+xcb_connection_t* X11WindowLayer::getConnection()
 {
-    if (! connectionTried)
-    {
-        connectionTried = true;
-        display = XOpenDisplay (nullptr);
+    std::call_once (connecting,
+                    [this]
+                    {
+                        int screenNumber = 0;
+                        auto* c = xcb_connect (nullptr, &screenNumber);
 
-        if (display != nullptr)
-            wmStateAtom = XInternAtom (display, "WM_STATE", False);
-    }
+                        if (xcb_connection_has_error (c) != 0)
+                        {
+                            xcb_disconnect (c);
+                            return;
+                        }
 
-    return display;
+                        auto screens = xcb_setup_roots_iterator (xcb_get_setup (c));
+                        for (int i = 0; i < screenNumber && screens.rem > 0; ++i)
+                            xcb_screen_next (&screens);
+
+                        const char name[] = "WM_STATE";
+                        const auto atom = replyTo<xcb_intern_atom_reply_t> (
+                            c, xcb_intern_atom (c, 0, sizeof (name) - 1, name),
+                            xcb_intern_atom_reply);
+
+                        rootWindow = screens.rem > 0 ? screens.data->root : 0;
+                        wmStateAtom = atom != nullptr ? atom->atom : 0;
+                        connection = c;
+                    });
+
+    return connection;
 }
 
-unsigned long X11WindowLayer::getParentOrRoot (unsigned long window, unsigned long& root)
+juce::uint32 X11WindowLayer::getParentOrRoot (juce::uint32 window, juce::uint32& root)
 {
-    auto* d = getDisplay();
+    auto* c = getConnection();
 
-    if (d == nullptr || window == 0)
+    if (c == nullptr || window == 0)
         return 0;
 
-    ErrorTrap trap (d);
-    ::Window parent = 0;
-    ::Window* children = nullptr;
-    unsigned int numChildren = 0;
+    const auto tree =
+        replyTo<xcb_query_tree_reply_t> (c, xcb_query_tree (c, window), xcb_query_tree_reply);
 
-    if (XQueryTree (d, window, &root, &parent, &children, &numChildren) == 0)
+    if (tree == nullptr)
         return 0;
 
-    if (children != nullptr)
-        XFree (children);
+    root = tree->root;
+    return tree->parent;
+}
 
-    return parent;
+bool X11WindowLayer::hasProperty (juce::uint32 window, juce::uint32 property)
+{
+    auto* c = getConnection();
+
+    if (c == nullptr || property == 0)
+        return false;
+
+    const auto reply = replyTo<xcb_get_property_reply_t> (
+        c, xcb_get_property (c, 0, window, property, XCB_ATOM_ANY, 0, 0), xcb_get_property_reply);
+
+    return reply != nullptr && reply->type != XCB_NONE;
 }

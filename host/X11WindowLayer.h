@@ -2,16 +2,18 @@
 
 #include "host/NativeWindowLayer.h"
 
-struct _XDisplay;
+#include <mutex>
+
+struct xcb_connection_t;
 
 /** The window layer for Linux hosts, on X11. A handle is an X window id (the host passes one to
     effEditOpen, and JUCE's ComponentPeer::getNativeHandle() answers one).
 
-    It talks to the X server over a connection of its own, opened on first use and kept for the
-    process: JUCE keeps its Display private to its native code, and a separate connection keeps
-    this layer's requests and errors apart from JUCE's. Every call runs with an X error handler
-    installed and synchronises before removing it, so that a window that has gone makes the call
-    do nothing instead of reaching Xlib's default handler, which would end the host. */
+    It talks to the X server over an XCB connection of its own, opened on first use and kept for
+    the process. Every request is checked on its own: the server's answer, or its error, comes
+    back to the very call that asked, so a window that has gone makes the call do nothing, and an
+    error that another connection of the host's earns is never taken for this layer's. The layer
+    installs no handler of any kind. */
 class X11WindowLayer : public NativeWindowLayer
 {
 public:
@@ -35,14 +37,14 @@ public:
     bool isConnected();
 
 private:
-    class ErrorTrap;
+    xcb_connection_t* getConnection();
+    juce::uint32 getParentOrRoot (juce::uint32 window, juce::uint32& root);
+    bool hasProperty (juce::uint32 window, juce::uint32 property);
 
-    _XDisplay* getDisplay();
-    unsigned long getParentOrRoot (unsigned long window, unsigned long& root);
-
-    _XDisplay* display = nullptr;
-    bool connectionTried = false;
-    unsigned long wmStateAtom = 0;
+    std::once_flag connecting;
+    xcb_connection_t* connection = nullptr;
+    juce::uint32 rootWindow = 0;
+    juce::uint32 wmStateAtom = 0;
 
     JUCE_DECLARE_NON_COPYABLE (X11WindowLayer)
 };

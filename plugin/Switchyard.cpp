@@ -9,28 +9,24 @@ bool isChannelIndex (int index)
     return juce::isPositiveAndBelow (index, Switchyard::numChannels);
 }
 
-/** Appends an event after every event already in the buffer.
+using Layout = MidiBufferLayout;
 
-    MidiBuffer::addEvent searches from the start of the buffer for the insertion point, which makes
-    a block of n events cost O(n^2). The routed copies are produced in sample-position order, so
-    they can go straight to the end instead, in the buffer's own layout: a 32-bit sample position,
-    a 16-bit byte count, then the bytes. */
-void appendInOrder (juce::MidiBuffer& buffer, const juce::uint8* bytes, int numBytes,
-                    int samplePosition)
+/** Writes one copy of a channel event of numBytes bytes (given in the buffer's layout) for each
+    output channel, lowest first, and answers where the next event goes. */
+template <int numBytes>
+juce::uint8* writeCopies (juce::uint8* out, const juce::uint8* event, HeldNotes::Outputs outputs)
 {
-    jassert (buffer.isEmpty() || buffer.getLastEventTime() <= samplePosition);
+    constexpr int eventBytes = Layout::headerBytes + numBytes;
+    const auto kind = (juce::uint8) (event[Layout::headerBytes] & 0xf0);
 
-    auto& data = buffer.data;
-    const auto offset = data.size();
-    data.insertMultiple (offset, 0,
-                         (int) (sizeof (juce::int32) + sizeof (juce::uint16)) + numBytes);
+    for (; outputs != 0; outputs &= (HeldNotes::Outputs) (outputs - 1))
+    {
+        std::memcpy (out, event, eventBytes);
+        out[Layout::headerBytes] = (juce::uint8) (kind | __builtin_ctz (outputs));
+        out += eventBytes;
+    }
 
-    auto* d = data.begin() + offset;
-    juce::writeUnaligned<juce::int32> (d, samplePosition);
-    d += sizeof (juce::int32);
-    juce::writeUnaligned<juce::uint16> (d, (juce::uint16) numBytes);
-    d += sizeof (juce::uint16);
-    std::memcpy (d, bytes, (size_t) numBytes);
+    return out;
 }
 } // namespace
 
@@ -59,38 +55,37 @@ void Switchyard::releaseResources()
 
 void Switchyard::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer& midiMessages)
 {
-    routedEvents.clear();
+    // An event makes at most one copy per output channel. The input is in position order and
+    // each event's copies follow those of the events before it, so the output is too.
+    const auto* end = midiMessages.data.end();
+    auto* out = routedEvents.makeRoom ((size_t) midiMessages.data.size() * numChannels);
 
-    for (const auto event : midiMessages)
+    for (const juce::uint8* event = midiMessages.data.begin(); event < end;
+         event = Layout::next (event))
     {
-        const auto* bytes = event.data;
-        const auto status = bytes[0];
+        const auto numBytes = Layout::numBytesOf (event);
+        const auto* bytes = Layout::bytesOf (event);
 
-        if (status >= 0xf0)
+        if (numBytes == 0 || bytes[0] < 0x80)
+            continue;
+
+        if (bytes[0] >= 0xf0)
         {
             // Clock, start/stop, song position and the like have no channel: they pass once.
-            appendInOrder (routedEvents, bytes, event.numBytes, event.samplePosition);
+            out = Layout::write (out, Layout::positionOf (event), bytes, numBytes);
             continue;
         }
 
-        if (status < 0x80 || event.numBytes > 3)
-            continue;
+        const auto outputs = heldNotes.route (bytes, numBytes, rowOutputs[bytes[0] & 0x0f]);
 
-        const auto* row = routingMatrix.data() + (status & 0x0f) * numChannels;
-        juce::uint8 copy[3];
-        std::memcpy (copy, bytes, (size_t) event.numBytes);
-
-        for (int column = 0; column < numChannels; ++column)
-        {
-            if (row[column] != 0)
-            {
-                copy[0] = (juce::uint8) ((status & 0xf0) | column);
-                appendInOrder (routedEvents, copy, event.numBytes, event.samplePosition);
-            }
-        }
+        if (numBytes == 3)
+            out = writeCopies<3> (out, event, outputs);
+        else if (numBytes == 2)
+            out = writeCopies<2> (out, event, outputs);
     }
 
-    midiMessages.swapWith (routedEvents);
+    midiMessages.clear();
+    routedEvents.appendTo (midiMessages, out);
 }
 
 juce::AudioProcessorEditor* Switchyard::createEditor()
@@ -147,6 +142,10 @@ void Switchyard::setStateInformation (const void* data, int sizeInBytes)
     {
         const juce::ScopedLock lock (getCallbackLock());
         std::memcpy (routingMatrix.data(), data, stateSize);
+
+        for (int row = 0; row < numChannels; ++row)
+            updateRowOutputs (row);
+
         ++restoreCount;
     }
     sendChangeMessage();
@@ -159,12 +158,27 @@ void Switchyard::handleMessage (const juce::Message&)
 void Switchyard::clearAllRoutes()
 {
     routingMatrix.fill (0);
+    rowOutputs.fill (0);
 }
 
 void Switchyard::setRoute (juce::uint8 value, int inputChannel, int outputChannel)
 {
     if (isChannelIndex (inputChannel) && isChannelIndex (outputChannel))
+    {
         routingMatrix[(size_t) (inputChannel * numChannels + outputChannel)] = value;
+        updateRowOutputs (inputChannel);
+    }
+}
+
+void Switchyard::updateRowOutputs (int inputChannel)
+{
+    const auto* row = routingMatrix.data() + inputChannel * numChannels;
+    HeldNotes::Outputs outputs = 0;
+
+    for (int column = 0; column < numChannels; ++column)
+        outputs |= (HeldNotes::Outputs) ((row[column] != 0 ? 1 : 0) << column);
+
+    rowOutputs[(size_t) inputChannel] = outputs;
 }
 
 juce::uint8 Switchyard::getRoute (int inputChannel, int outputChannel) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "plugin/HeldNotes.h"
+#include "plugin/MidiBufferLayout.h"
 #include "plugin/QuennellFilterBase.h"
 
 #include <array>
@@ -47,12 +49,21 @@ public:
     juce::uint32 getRestoreCount() const;
 
 private:
+    void updateRowOutputs (int inputChannel);
+
     std::array<juce::uint8, stateSize> routingMatrix{};
     juce::uint32 restoreCount = 0;
 
-    // Routed copies of the block being processed. A member, so that its storage survives from
-    // block to block; it trades storage with the host's buffer instead of being copied.
-    juce::MidiBuffer routedEvents;
+    // The output channels each row switches on, one bit per column: kept with the matrix, so that
+    // routing reads a row in one step.
+    std::array<HeldNotes::Outputs, numChannels> rowOutputs{};
+
+    // Where held notes and pedals went; only routing touches it.
+    HeldNotes heldNotes;
+
+    // Routed copies of the block being processed, before they replace the block's events. A
+    // member, so that its storage survives from block to block.
+    MidiBufferLayout::Scratch routedEvents;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (Switchyard)
 };

@@ -287,6 +287,33 @@ TEST_F (Editor, BreakLinksRemovesEveryLinkOfTheConnectorAtBothEnds)
     EXPECT_EQ (linksOn (*editor).size(), 0u);
 }
 
+// A note started through a link that the user then breaks still ends where it started.
+TEST_F (Editor, BreakingALinkKeepsTheReleaseOfANoteItStarted)
+{
+    open();
+    link (1, 4);
+    pumpMessages();
+    const auto play = [this] (juce::MidiMessage message)
+    {
+        juce::MidiBuffer block;
+        block.addEvent (message, 0);
+        juce::AudioBuffer<float> audio (2, 0);
+        const juce::ScopedLock lock (processor.getCallbackLock());
+        processor.processBlock (audio, block);
+        std::vector<int> channels;
+        for (const auto event : block)
+            channels.push_back (event.getMessage().getChannel());
+        return channels;
+    };
+
+    EXPECT_EQ (play (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100)), std::vector<int> {4});
+    connector (true, 1)->handleBreakLinksMenu (1);
+    link (1, 5);
+    pumpMessages();
+    EXPECT_EQ (routes(), (Cells{{0, 4}}));
+    EXPECT_EQ (play (juce::MidiMessage::noteOff (1, 60)), (std::vector<int> {4, 5}));
+}
+
 TEST_F (Editor, BreakAllLinksOnEitherBoxClearsTheMatrix)
 {
     const auto menu = CVisualGraphObject::createBreakAllLinksMenu();

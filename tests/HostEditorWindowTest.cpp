@@ -7,7 +7,10 @@
 #include <juce_graphics/juce_graphics.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <future>
 #include <gtest/gtest.h>
 #include <set>
 #include <thread>
@@ -147,6 +150,25 @@ protected:
         button (Button1, false);
     }
 
+    /** Runs the steps on a thread of their own, as hosts that call the editor opcodes from another
+        thread than the one that called main do, while this thread waits without delivering
+        anything. A plug-in that waits for this thread hangs the steps: the test then fails, and
+        ends the process rather than CI. */
+    void onAnotherThread (const std::function<void()>& steps)
+    {
+        auto done = std::async (std::launch::async, steps);
+
+        if (done.wait_for (std::chrono::seconds (60)) != std::future_status::ready)
+        {
+            ADD_FAILURE() << "the editor's calls from another thread did not return";
+            std::_Exit (EXIT_FAILURE);
+        }
+
+        done.get();
+    }
+
+    void dragAndBreakALink();
+
     void saveScreenshot (Window window, const char* path)
     {
         const auto a = attributesOf (window);
@@ -204,7 +226,13 @@ TEST_F (EditorInHostWindow, SizeQueryMakesAHiddenEditorAndOpenShowsOneInsideTheH
     EXPECT_EQ (host->getChunk(), before);
 }
 
-TEST_F (EditorInHostWindow, DraggingALinkRoutesAndBreakLinksUnroutes)
+// The host called main on this thread; everything else comes from another one, as in Ardour.
+TEST_F (EditorInHostWindow, DraggingALinkRoutesAndBreakLinksUnroutesFromAnotherThread)
+{
+    onAnotherThread ([this] { dragAndBreakALink(); });
+}
+
+void EditorInHostWindow::dragAndBreakALink()
 {
     vst2::ERect* rect = nullptr;
     host->dispatch (vst2::effEditGetRect, 0, 0, &rect);
@@ -292,4 +320,60 @@ TEST_F (EditorInHostWindow, PressInTheEditorRaisesTheHostsWindow)
     host->dispatch (vst2::effEditClose);
     XDestroyWindow (display, other);
     XDestroyWindow (display, frame);
+}
+
+// The editor comes and goes on one thread while another processes blocks and a third saves and
+// restores the routing: what each block routes, and what the editor shows, stay whole.
+TEST_F (EditorInHostWindow, EditorComesAndGoesWhileOtherThreadsProcessAndRestore)
+{
+    host->resume();
+    constexpr int rounds = 20;
+    const auto one = stateWith ({{0, 3}}), two = stateWith ({{0, 5}, {0, 6}});
+    std::atomic<bool> editing{true};
+
+    std::thread restorer (
+        [&]
+        {
+            for (int i = 0; editing; ++i)
+            {
+                auto state = i % 2 == 0 ? two : one;
+                host->dispatch (vst2::effSetChunk, 0, (vst2::VstIntPtr) state.size(), state.data());
+                host->getChunk();
+                std::this_thread::sleep_for (std::chrono::milliseconds (1));
+            }
+        });
+    std::thread processor (
+        [&]
+        {
+            while (editing)
+            {
+                host->sendEvents ({midiEvent ({0x90, 60, 100}, 0)});
+                host->processReplacing (64);
+                std::this_thread::sleep_for (std::chrono::microseconds (500));
+            }
+        });
+
+    onAnotherThread (
+        [&]
+        {
+            for (int i = 0; i < rounds; ++i)
+            {
+                vst2::ERect* rect = nullptr;
+                host->dispatch (vst2::effEditGetRect, 0, 0, &rect);
+                EXPECT_EQ (host->dispatch (vst2::effEditOpen, 0, 0, (void*) hostWindow), 1);
+                idleFor (std::chrono::milliseconds (20));
+                EXPECT_EQ (host->dispatch (vst2::effEditClose), 0);
+            }
+        });
+    editing = false;
+    restorer.join();
+    processor.join();
+
+    for (const auto& call : host->callsWith (vst2::audioMasterProcessEvents))
+    {
+        std::vector<int> channels;
+        for (const auto& e : call.events)
+            channels.push_back (((std::uint8_t) e.record.midiData[0] & 0x0f) + 1);
+        EXPECT_TRUE (channels == std::vector<int> {4} || channels == (std::vector<int> {6, 7}));
+    }
 }

@@ -3,6 +3,9 @@
 
 #include "PluginHost.h"
 
+#include <algorithm>
+#include <chrono>
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace
@@ -60,6 +63,100 @@ TEST_F (HostEvents, NoteIsCopiedToEveryRoutedChannelAtItsPosition)
         EXPECT_EQ (r.detune, 0);
         EXPECT_EQ (r.noteOffVelocity, 0);
     }
+}
+
+// Every byte of a record is written each time: nothing of an earlier, longer message, nor what the
+// host wrote into the records it was given, reaches the host again.
+TEST_F (HostEvents, RecordsCarryNothingFromEarlierEvents)
+{
+    host.setRoutes ({{0, 0}});
+    host.scribblesOnEvents = true;
+    const Bytes blocks[] = {{0x90, 0x3c, 0x64}, {0xc0, 0x05}, {0xf0, 0x01, 0x02, 0x03}, {0x90, 0x3d, 0x64}};
+
+    for (const auto& bytes : blocks)
+    {
+        auto event = midiEvent ({0, 0, 0, 0}, 5);
+        std::memcpy (event.midiData, bytes.data(), bytes.size());
+        host.sendEvents ({event});
+        host.processReplacing (64);
+
+        const auto sent = host.takeSentEvents();
+        ASSERT_EQ (sent.size(), 1u);
+        auto expected = bytes;
+        expected.resize (4, 0);
+        EXPECT_EQ (sent[0].bytes (4), expected);
+
+        vst2::VstMidiEvent clean{};
+        std::memcpy (clean.midiData, expected.data(), 4);
+        clean.type = vst2::kVstMidiType;
+        clean.byteSize = 24;
+        clean.deltaFrames = 5;
+        EXPECT_EQ (std::memcmp (&sent[0].record, &clean, sizeof (clean)), 0);
+    }
+}
+
+// The host restores another routing while a key and the sustain pedal are down: both are let go
+// where they were pressed.
+TEST_F (HostEvents, ReleasesFollowTheirPressesThroughARestore)
+{
+    host.setRoutes ({{0, 3}});
+    host.sendEvents ({midiEvent ({0x90, 60, 100}, 0), midiEvent ({0xb0, 64, 127}, 1)});
+    host.processReplacing (64);
+    host.setRoutes ({{0, 7}});
+    host.sendEvents ({midiEvent ({0x80, 60, 0}, 2), midiEvent ({0xb0, 64, 0}, 3)});
+    host.processReplacing (64);
+
+    using E = std::tuple<int, int, int>;
+    EXPECT_EQ (received(), (std::vector<E>{{0x93, 60, 0},
+                                           {0xb3, 64, 1},
+                                           {0x83, 60, 2},
+                                           {0x87, 60, 2},
+                                           {0xb3, 64, 3},
+                                           {0xb7, 64, 3}}));
+}
+
+// However the host orders its list, the events come out by position, in arrival order within one
+// position, and taking in a list ten times longer costs about ten times as much, not a hundred.
+TEST_F (HostEvents, EventsInAnyOrderAreSortedAtTheCostOfSorting)
+{
+    host.setRoutes ({{0, 0}});
+    const auto reversedBlock = [this] (int n)
+    {
+        std::vector<vst2::VstMidiEvent> list;
+        for (int i = 0; i < n; ++i) // two at each position, in falling order of position
+            list.push_back (midiEvent ({0x90, (std::uint8_t) (i % 128), 100}, (n - 1 - i) / 2));
+        return list;
+    };
+    const auto seconds = [this] (const std::vector<vst2::VstMidiEvent>& list)
+    {
+        auto best = 1e9;
+        for (int round = 0; round < 3; ++round)
+        {
+            const auto start = std::chrono::steady_clock::now();
+            host.sendEvents (list);
+            const std::chrono::duration<double> taken = std::chrono::steady_clock::now() - start;
+            best = std::min (best, taken.count());
+            host.processReplacing (64);
+            host.takeSentEvents();
+        }
+        return best;
+    };
+
+    const auto list = reversedBlock (1000);
+    host.sendEvents (list);
+    host.processReplacing (64);
+    const auto sent = host.takeSentEvents();
+    ASSERT_EQ (sent.size(), list.size());
+    for (size_t k = 0; k < sent.size(); ++k)
+    {
+        // Position p holds events n-1-p and n-2-p, in that order of arrival.
+        const auto arrival = list.size() - 1 - (k ^ 1);
+        EXPECT_EQ (sent[k].record.deltaFrames, list[arrival].deltaFrames) << k;
+        EXPECT_EQ (sent[k].record.midiData[1], list[arrival].midiData[1]) << k;
+    }
+
+    const auto ratio = seconds (reversedBlock (100000)) / seconds (reversedBlock (10000));
+    EXPECT_LT (ratio, 40.0) << "ten times the events took " << ratio << " times as long";
 }
 
 TEST_F (HostEvents, HostIsNotCalledWhenABlockYieldsNothing)

@@ -55,12 +55,13 @@ TEST_F (HostIdentity, RecordCarriesTheFixedValuesAndZeroElsewhere)
 
 TEST_F (HostIdentity, MainAsksForTheHostVersionFirstThenWantsMidi)
 {
-    ASSERT_GE (host.calls.size(), 2u);
-    EXPECT_EQ (host.calls[0].opcode, vst2::audioMasterVersion);
-    EXPECT_FALSE (host.calls[0].hadRecord);
-    EXPECT_EQ (host.calls[1].opcode, vst2::audioMasterWantMidi);
-    EXPECT_EQ (host.calls[1].value, 1);
-    EXPECT_TRUE (host.calls[1].hadRecord);
+    const auto calls = host.recordedCalls();
+    ASSERT_GE (calls.size(), 2u);
+    EXPECT_EQ (calls[0].opcode, vst2::audioMasterVersion);
+    EXPECT_FALSE (calls[0].hadRecord);
+    EXPECT_EQ (calls[1].opcode, vst2::audioMasterWantMidi);
+    EXPECT_EQ (calls[1].value, 1);
+    EXPECT_TRUE (calls[1].hadRecord);
 }
 
 TEST (HostEntry, HostWithoutVersionGetsNoPlugIn)
@@ -68,8 +69,9 @@ TEST (HostEntry, HostWithoutVersionGetsNoPlugIn)
     PluginLibrary library;
     TestHost host (library, 0);
     EXPECT_EQ (host.effect, nullptr);
-    ASSERT_EQ (host.calls.size(), 1u); // the version query, and nothing was built
-    EXPECT_EQ (host.calls[0].opcode, vst2::audioMasterVersion);
+    const auto calls = host.recordedCalls();
+    ASSERT_EQ (calls.size(), 1u); // the version query, and nothing was built
+    EXPECT_EQ (calls[0].opcode, vst2::audioMasterVersion);
 
     EXPECT_EQ (library.entry() (nullptr), nullptr);
 }

@@ -165,10 +165,10 @@ TEST (OutgoingEvents, GrowsWithHeadroomKeepsItsRecordsAndNeverShrinks)
     }
     EXPECT_EQ (std::set<vst2::VstEvent*> (slots, slots + 129).size(), 129u); // each its own record
 
-    const juce::uint8 note[] = {0x90, 60, 1};
-    list.clear();
-    list.add (note, 3, 7);
+    juce::MidiBuffer events;
+    events.addEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 1), 7);
+    list.fillFrom (events);
     EXPECT_EQ (list.size(), 1);
-    list.clear();
+    list.fillFrom (juce::MidiBuffer());
     EXPECT_EQ (list.size(), 0);
 }

@@ -7,6 +7,7 @@ namespace
 {
 // Which test host owns which record. The record's `user` field is left alone, so that tests can
 // see it as the plug-in filled it.
+std::mutex hostsLock;
 std::map<const vst2::AEffect*, TestHost*> hostOf;
 
 // Calls the plug-in makes while `main` is still building it carry a record the host has not been
@@ -32,7 +33,10 @@ TestHost::TestHost (const PluginLibrary& library, vst2::VstIntPtr version) : ver
     hostBeingBuilt = nullptr;
 
     if (effect != nullptr)
+    {
+        const std::lock_guard<std::mutex> lock (hostsLock);
         hostOf[effect] = this;
+    }
 }
 
 TestHost::~TestHost()
@@ -45,6 +49,7 @@ void TestHost::close()
     if (effect != nullptr)
     {
         effect->dispatcher (effect, vst2::effClose, 0, 0, nullptr, 0.0f);
+        const std::lock_guard<std::mutex> lock (hostsLock);
         hostOf.erase (effect);
     }
 
@@ -55,8 +60,12 @@ vst2::VstIntPtr VSTCALLBACK TestHost::callback (vst2::AEffect* effect, vst2::Vst
                                                 vst2::VstInt32 index, vst2::VstIntPtr value,
                                                 void* ptr, float opt)
 {
-    const auto found = hostOf.find (effect);
-    auto* host = found != hostOf.end() ? found->second : hostBeingBuilt;
+    TestHost* host = hostBeingBuilt;
+    {
+        const std::lock_guard<std::mutex> lock (hostsLock);
+        if (const auto found = hostOf.find (effect); found != hostOf.end())
+            host = found->second;
+    }
     if (host == nullptr)
         return 0;
 
@@ -73,9 +82,13 @@ vst2::VstIntPtr VSTCALLBACK TestHost::callback (vst2::AEffect* effect, vst2::Vst
             std::memcpy (&received.record, entries[i], sizeof (received.record));
             received.address = entries[i];
             call.events.push_back (received);
+
+            if (host->scribblesOnEvents)
+                std::memset (entries[i], 0xa5, sizeof (vst2::VstMidiEvent));
         }
     }
 
+    const std::lock_guard<std::mutex> lock (host->callsLock);
     host->calls.push_back (call);
     return opcode == vst2::audioMasterVersion ? host->versionAnswer : 0;
 }
@@ -140,8 +153,15 @@ void TestHost::setRoutes (std::initializer_list<std::pair<int, int>> routes)
     dispatch (vst2::effSetChunk, 0, (vst2::VstIntPtr) state.size(), state.data());
 }
 
+std::vector<HostCall> TestHost::recordedCalls() const
+{
+    const std::lock_guard<std::mutex> lock (callsLock);
+    return calls;
+}
+
 std::vector<HostCall> TestHost::callsWith (vst2::VstInt32 opcode) const
 {
+    const std::lock_guard<std::mutex> lock (callsLock);
     std::vector<HostCall> found;
     for (const auto& call : calls)
         if (call.opcode == opcode)
@@ -151,6 +171,7 @@ std::vector<HostCall> TestHost::callsWith (vst2::VstInt32 opcode) const
 
 std::vector<ReceivedEvent> TestHost::takeSentEvents()
 {
+    const std::lock_guard<std::mutex> lock (callsLock);
     std::vector<ReceivedEvent> events;
 
     for (; taken < calls.size(); ++taken)

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -52,8 +53,8 @@ struct HostCall
     std::vector<ReceivedEvent> events; // audioMasterProcessEvents only
 };
 
-/** A host with one plug-in instance: it records every call the plug-in makes to it and drives the
-    instance through the record only. */
+/** A host with one plug-in instance: it records every call the plug-in makes to it, from whichever
+    thread the plug-in makes it, and drives the instance through the record only. */
 class TestHost
 {
 public:
@@ -67,7 +68,6 @@ public:
     TestHost& operator= (const TestHost&) = delete;
 
     vst2::AEffect* effect = nullptr;
-    std::vector<HostCall> calls;
 
     vst2::VstIntPtr dispatch (vst2::VstInt32 opcode, vst2::VstInt32 index = 0,
                               vst2::VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
@@ -84,6 +84,7 @@ public:
     std::vector<std::uint8_t> getChunk (vst2::VstInt32 index = 0);
     void setRoutes (std::initializer_list<std::pair<int, int>> inputToOutput); // 0-based
 
+    std::vector<HostCall> recordedCalls() const;
     std::vector<HostCall> callsWith (vst2::VstInt32 opcode) const;
     /** The events of every audioMasterProcessEvents call since the last take, in order. */
     std::vector<ReceivedEvent> takeSentEvents();
@@ -92,11 +93,17 @@ public:
     // The host's own audio buffers, filled with the sentinel.
     std::vector<float> audio[4];
 
+    /** When set, the host writes over every field of the event records it is given, once it has
+        copied them, as a host may. */
+    bool scribblesOnEvents = false;
+
 private:
     static vst2::VstIntPtr VSTCALLBACK callback (vst2::AEffect*, vst2::VstInt32 opcode,
                                                  vst2::VstInt32 index, vst2::VstIntPtr value,
                                                  void* ptr, float opt);
     vst2::VstIntPtr versionAnswer;
+    mutable std::mutex callsLock;
+    std::vector<HostCall> calls;
     size_t taken = 0;
 };
 

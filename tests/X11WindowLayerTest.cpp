@@ -1,7 +1,9 @@
 #include "host/X11WindowLayer.h"
 #include "host/HostWindows.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <X11/Xlib.h>
@@ -236,4 +238,49 @@ TEST_F (X11WindowLayerTest, AJuceWindowBecomesAChildOfTheHostWindowAndRaisesItsF
 
     HostWindows::bringFrameToFront (layer, peer->getNativeHandle());
     EXPECT_EQ (topChildOf (DefaultRootWindow (display)), frame);
+}
+
+// The host's own X errors are its business: errors earned on another connection, in another
+// thread, while the layer works, reach the host's handler and are not taken for the layer's.
+TEST_F (X11WindowLayerTest, ErrorsOnAnotherConnectionAreNotTheLayers)
+{
+    static std::atomic<int> hostErrors{0};
+    const auto previous = XSetErrorHandler ([] (::Display*, XErrorEvent*)
+                                            {
+                                                ++hostErrors;
+                                                return 0;
+                                            });
+    const auto frame = makeWindow (0, {0, 0, 200, 200}, "HostFrame", true, true);
+    const auto view = makeWindow (frame, {10, 10, 100, 100}, "HostView");
+
+    constexpr int provoked = 2000;
+    std::atomic<bool> provoking{true};
+    std::thread otherPartOfTheHost (
+        [&]
+        {
+            auto* other = XOpenDisplay (nullptr);
+            for (int i = 0; i < provoked; ++i)
+            {
+                XWindowAttributes attributes{};
+                XGetWindowAttributes (other, 0x1ffffff, &attributes); // no such window
+            }
+            XCloseDisplay (other);
+            provoking = false;
+        });
+
+    int wrongAnswers = 0, calls = 0;
+    char name[NativeWindowLayer::classNameBufferSize];
+    while (provoking)
+    {
+        wrongAnswers += layer.getParent (handleOf (view)) != handleOf (frame);
+        wrongAnswers += layer.getClassName (handleOf (view), name, (int) sizeof (name)) != 8;
+        layer.raiseWindow (handleOf (view));
+        ++calls;
+    }
+    otherPartOfTheHost.join();
+    XSetErrorHandler (previous);
+
+    EXPECT_GT (calls, 0);
+    EXPECT_EQ (wrongAnswers, 0);
+    EXPECT_EQ (hostErrors, provoked);
 }

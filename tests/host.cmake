@@ -1,5 +1,7 @@
 # Tests of the host code.
 
+find_package(Threads REQUIRED)
+
 # Host-level tests load the built plug-in the way a host does; they need no JUCE of their own.
 add_library(switchyard_plugin_host STATIC PluginHost.cpp PluginLibraryPosix.cpp)
 target_include_directories(switchyard_plugin_host PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
@@ -13,9 +15,10 @@ add_executable(host_tests
   HostStateTest.cpp
   HostEventsTest.cpp
   HostLibraryTest.cpp
-  HostExportsTest.cpp)
-target_link_libraries(host_tests PRIVATE switchyard_plugin_host GTest::gtest_main switchyard_warnings)
-gtest_discover_tests(host_tests DISCOVERY_MODE PRE_TEST)
+  HostExportsTest.cpp
+  HostConcurrencyTest.cpp)
+target_link_libraries(host_tests PRIVATE switchyard_plugin_host GTest::gtest_main Threads::Threads switchyard_warnings)
+gtest_discover_tests(host_tests DISCOVERY_MODE PRE_TEST PROPERTIES LABELS host)
 # Debian's header reminds its own authors of open questions with #warning.
 set_source_files_properties(VstAbiTest.cpp PROPERTIES COMPILE_OPTIONS -Wno-cpp)
 
@@ -35,10 +38,10 @@ gtest_discover_tests(host_adapter_tests DISCOVERY_MODE PRE_TEST)
 # The allocation counter replaces malloc for the whole process, which the sanitizers own.
 if(NOT SWITCHYARD_SANITIZE)
   add_executable(host_allocation_tests
-    HostAllocationTest.cpp ${PROJECT_SOURCE_DIR}/bench/HostPath.cpp ${PROJECT_SOURCE_DIR}/bench/AllocationCounter.cpp)
+    HostAllocationTest.cpp HostMemoryTest.cpp ${PROJECT_SOURCE_DIR}/bench/HostPath.cpp ${PROJECT_SOURCE_DIR}/bench/AllocationCounter.cpp)
   target_include_directories(host_allocation_tests PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/bench)
   target_compile_definitions(host_allocation_tests PRIVATE LAMPWICK_PATH="$<TARGET_FILE:Lampwick>")
-  target_link_libraries(host_allocation_tests PRIVATE GTest::gtest_main ${CMAKE_DL_LIBS} switchyard_warnings)
+  target_link_libraries(host_allocation_tests PRIVATE GTest::gtest_main Threads::Threads ${CMAKE_DL_LIBS} switchyard_warnings)
   add_dependencies(host_allocation_tests Lampwick)
   gtest_discover_tests(host_allocation_tests DISCOVERY_MODE PRE_TEST)
 endif()

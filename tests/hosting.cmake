@@ -13,6 +13,7 @@ target_link_libraries(host_editor_window_tests PRIVATE
   switchyard_plugin_host switchyard_juce GTest::gtest_main X11::X11 X11::Xtst switchyard_warnings)
 add_test(NAME host_editor_window_tests
   COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/run-under-xvfb $<TARGET_FILE:host_editor_window_tests>)
+set_tests_properties(host_editor_window_tests PROPERTIES LABELS host TIMEOUT 300)
 
 # The adapter's hosting around a processor that records its editors, on a private X server.
 add_executable(editor_hosting_tests EditorHostingTest.cpp)

@@ -128,6 +128,7 @@ protected:
     static void SetUpTestSuite()
     {
         registerClass ("SwitchyardTestHost", hostWindowProc);
+        registerClass ("SwitchyardActiveHost", DefWindowProcA);
         registerClass ("SwitchyardTestFrame", mdiFrameProc);
         registerClass ("SwitchyardTestDocument", mdiChildProc);
     }
@@ -171,6 +172,14 @@ protected:
         } while ((int) (end - GetTickCount()) > 0);
     }
 
+    /** Pumps until done() holds or, under a slow emulator too, a generous time has passed. */
+    template <typename Condition> bool pumpUntil (Condition done)
+    {
+        for (int i = 0; i < 100 && ! done(); ++i)
+            pumpFor (50);
+        return done();
+    }
+
     /** Asks for the editor's size, then opens it in parent; answers the editor's window. */
     HWND openEditorIn (HWND parent)
     {
@@ -194,33 +203,41 @@ protected:
         return local;
     }
 
-    void mouse (POINT screen, DWORD buttons = 0)
+    /** Real input: moves the pointer to a screen position, then presses or releases buttons
+        there, each flag one event, all queued at once as a quick hand makes them. */
+    void mouse (POINT screen, std::initializer_list<DWORD> buttons = {})
     {
         // Absolute positions run from 0 to 65535 across the primary screen.
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dx = MulDiv (screen.x, 65535, GetSystemMetrics (SM_CXSCREEN) - 1);
-        input.mi.dy = MulDiv (screen.y, 65535, GetSystemMetrics (SM_CYSCREEN) - 1);
-        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttons;
-        ASSERT_EQ (SendInput (1, &input, sizeof (input)), 1u);
-        pumpFor (buttons != 0 ? 80 : 20);
+        INPUT move{};
+        move.type = INPUT_MOUSE;
+        move.mi.dx = MulDiv (screen.x, 65535, GetSystemMetrics (SM_CXSCREEN) - 1);
+        move.mi.dy = MulDiv (screen.y, 65535, GetSystemMetrics (SM_CYSCREEN) - 1);
+        move.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+
+        std::vector<INPUT> inputs{move};
+        for (auto flag : buttons)
+        {
+            inputs.push_back (move);
+            inputs.back().mi.dwFlags |= flag;
+        }
+        ASSERT_EQ (SendInput ((UINT) inputs.size(), inputs.data(), sizeof (INPUT)), inputs.size());
+        pumpFor (buttons.size() != 0 ? 80 : 20);
     }
 
     void click (POINT screen, DWORD down, DWORD up)
     {
         mouse (screen);
-        mouse (screen, down);
-        mouse (screen, up);
+        mouse (screen, {down, up});
     }
 
     void drag (POINT from, POINT to)
     {
         mouse (from);
-        mouse (from, MOUSEEVENTF_LEFTDOWN);
+        mouse (from, {MOUSEEVENTF_LEFTDOWN});
         constexpr int steps = 12;
         for (int i = 1; i <= steps; ++i)
             mouse ({from.x + (to.x - from.x) * i / steps, from.y + (to.y - from.y) * i / steps});
-        mouse (to, MOUSEEVENTF_LEFTUP);
+        mouse (to, {MOUSEEVENTF_LEFTUP});
     }
 
     /** What the screen shows of the window, read through GDI, as a PNG file. */
@@ -262,8 +279,11 @@ protected:
 
 TEST_F (EditorInHostWindow, OpensAsAChildOfTheHostWindowAndDraggingALinkRoutesAndBreakLinksUnroutes)
 {
+    // The musician works in the host: its window is the active one, and a press activates it.
+    // (The toolkit closes its menus at once while no window of the process has the focus.)
     auto* hostWindow =
-        keep (makeTopLevelWindow ("SwitchyardTestHost", 40, 40, editorWidth, editorHeight));
+        keep (makeTopLevelWindow ("SwitchyardActiveHost", 40, 40, editorWidth, editorHeight));
+    SetForegroundWindow (hostWindow);
     auto* editor = openEditorIn (hostWindow);
     ASSERT_NE (editor, nullptr);
 
@@ -281,29 +301,35 @@ TEST_F (EditorInHostWindow, OpensAsAChildOfTheHostWindowAndDraggingALinkRoutesAn
     EXPECT_EQ (std::make_pair (topLeft.x, topLeft.y), std::make_pair (0L, 0L));
 
     drag (onScreen (editor, leftConnector (0)), onScreen (editor, rightConnector (15)));
-    pumpFor (100);
+    pumpUntil ([&] { return host->getChunk() == stateWith ({{0, 15}}); });
     EXPECT_EQ (host->getChunk(), stateWith ({{0, 15}}));
     saveScreenshot (editor, EDITOR_SCREENSHOT_PATH);
 
     // The right button on the connector opens its menu in a top-level window of its own, with
-    // the strips of its shadow around it.
+    // thin strips of its shadow around it: the menu is the largest of the new windows.
     const auto before = topLevelWindows();
     click (onScreen (editor, rightConnector (15)), MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-    pumpFor (300);
     HWND menu = nullptr;
     RECT menuArea{};
-    for (auto* window : topLevelWindows())
+    const auto findMenu = [&]
     {
-        RECT area{};
-        GetWindowRect (window, &area);
         const auto size = [] (const RECT& a) { return (a.right - a.left) * (a.bottom - a.top); };
-        if (std::find (before.begin(), before.end(), window) == before.end() &&
-            size (area) > size (menuArea))
+        for (auto* window : topLevelWindows())
         {
-            menu = window;
-            menuArea = area;
+            RECT area{};
+            GetWindowRect (window, &area);
+            if (std::find (before.begin(), before.end(), window) == before.end() &&
+                size (area) > size (menuArea))
+            {
+                menu = window;
+                menuArea = area;
+            }
         }
-    }
+        constexpr int thickerThanAShadow = 16;
+        return menu != nullptr && menuArea.right - menuArea.left > thickerThanAShadow &&
+               menuArea.bottom - menuArea.top > thickerThanAShadow;
+    };
+    pumpUntil (findMenu);
     ASSERT_NE (menu, nullptr) << "no menu appeared";
 
     // Its only item, "Break Links", fills it.
@@ -311,7 +337,7 @@ TEST_F (EditorInHostWindow, OpensAsAChildOfTheHostWindowAndDraggingALinkRoutesAn
     mouse (item);
     pumpFor (100);
     click (item, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
-    pumpFor (200);
+    pumpUntil ([&] { return host->getChunk() == stateWith ({}); });
     EXPECT_EQ (host->getChunk(), stateWith ({}));
 
     // Closing the plug-in with its editor open takes the editor's window away too.

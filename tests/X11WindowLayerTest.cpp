@@ -254,11 +254,13 @@ TEST_F (X11WindowLayerTest, ErrorsOnAnotherConnectionAreNotTheLayers)
     const auto view = makeWindow (frame, {10, 10, 100, 100}, "HostView");
 
     constexpr int provoked = 2000;
-    std::atomic<bool> provoking{true};
+    std::atomic<bool> layerWorking{false}, provoking{true};
     std::thread otherPartOfTheHost (
         [&]
         {
             auto* other = XOpenDisplay (nullptr);
+            while (! layerWorking)
+                std::this_thread::yield();
             for (int i = 0; i < provoked; ++i)
             {
                 XWindowAttributes attributes{};
@@ -270,7 +272,7 @@ TEST_F (X11WindowLayerTest, ErrorsOnAnotherConnectionAreNotTheLayers)
 
     int wrongAnswers = 0, calls = 0;
     char name[NativeWindowLayer::classNameBufferSize];
-    while (provoking)
+    for (layerWorking = true; provoking;)
     {
         wrongAnswers += layer.getParent (handleOf (view)) != handleOf (frame);
         wrongAnswers += layer.getClassName (handleOf (view), name, (int) sizeof (name)) != 8;

@@ -11,8 +11,10 @@ namespace
 {
 constexpr int resumeEventCapacity = 64;
 
-// Enough MIDI buffer storage for a few hundred events, so that ordinary blocks never grow it.
+// Enough MIDI buffer and sorting storage for a few hundred events, so that ordinary blocks never
+// grow it.
 constexpr size_t resumeMidiBufferBytes = 4096;
+constexpr int resumeSortCapacity = 512;
 
 // One event from the host in the MIDI buffer's layout: position, byte count, at most four bytes.
 constexpr int maxEventBytes = MidiBufferLayout::headerBytes + 4;
@@ -23,9 +25,6 @@ constexpr int channelMessageLength (juce::uint8 status)
 {
     return (status & 0xe0) == 0xc0 ? 2 : 3;
 }
-
-// Enough sorting storage for the events of ordinary blocks, made at resume.
-constexpr int resumeSortCapacity = 512;
 
 int numParametersOf (juce::AudioProcessor& processor)
 {
@@ -382,8 +381,8 @@ void JuceVSTWrapper::resume()
     midiEvents.clear(); // events that arrived while the plug-in was off are stale
     midiEvents.ensureSize (resumeMidiBufferBytes);
     oneEvent.ensureSize (maxEventBytes);
-    incomingEvents.makeRoom (resumeMidiBufferBytes);
-    sortedEvents.makeRoom (resumeMidiBufferBytes);
+    incomingEvents.roomAfter (incomingEvents.begin(), resumeMidiBufferBytes);
+    sortedEvents.roomAfter (sortedEvents.begin(), resumeMidiBufferBytes);
     sortKeys.reserve (resumeSortCapacity);
     outgoingEvents.ensureCapacity (resumeEventCapacity);
     wantEvents();
@@ -427,7 +426,7 @@ vst2::VstInt32 JuceVSTWrapper::processEvents (vst2::VstEvents* events)
     // starts with a data byte.
     const auto numEvents = events->numEvents;
     const auto* list = events->events; // the host's list is longer than the two it declares
-    auto* out = incomingEvents.makeRoom ((size_t) numEvents * maxEventBytes);
+    auto* out = incomingEvents.roomAfter (incomingEvents.begin(), (size_t) numEvents * maxEventBytes);
     auto laidOut = ! midiEvents.isEmpty();
     auto latest = lastEventPosition;
     auto outOfOrder = false;
@@ -502,7 +501,7 @@ void JuceVSTWrapper::sortEvents()
 
     std::sort (sortKeys.begin(), sortKeys.end());
 
-    auto* out = sortedEvents.makeRoom ((size_t) midiEvents.data.size());
+    auto* out = sortedEvents.roomAfter (sortedEvents.begin(), (size_t) midiEvents.data.size());
 
     for (const auto key : sortKeys)
     {

@@ -56,16 +56,21 @@ public:
     class Scratch
     {
     public:
-        /** Room for numBytes from the start; what was there is lost. */
-        juce::uint8* makeRoom (size_t numBytes)
+        juce::uint8* begin() noexcept { return storage.get(); }
+
+        /** Makes room for numBytes more after end (a place in the scratch), keeping what is
+            before it, and answers where end is now. */
+        juce::uint8* roomAfter (juce::uint8* end, size_t numBytes)
         {
-            if (numBytes > capacity)
+            const auto used = (size_t) (end - storage.get());
+
+            if (used + numBytes > capacity)
             {
-                storage.malloc (numBytes);
-                capacity = numBytes;
+                capacity = juce::jmax (capacity * 2, used + numBytes);
+                storage.realloc (capacity);
             }
 
-            return storage.get();
+            return storage.get() + used;
         }
 
         /** Appends the bytes from the start of the scratch up to end to the buffer. */

@@ -55,10 +55,10 @@ void Switchyard::releaseResources()
 
 void Switchyard::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer& midiMessages)
 {
-    // An event makes at most one copy per output channel. The input is in position order and
-    // each event's copies follow those of the events before it, so the output is too.
+    // The input is in position order and each event's copies follow those of the events before
+    // it, so the output is too.
     const auto* end = midiMessages.data.end();
-    auto* out = routedEvents.makeRoom ((size_t) midiMessages.data.size() * numChannels);
+    auto* out = routedEvents.begin();
 
     for (const juce::uint8* event = midiMessages.data.begin(); event < end;
          event = Layout::next (event))
@@ -72,16 +72,23 @@ void Switchyard::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer& midi
         if (bytes[0] >= 0xf0)
         {
             // Clock, start/stop, song position and the like have no channel: they pass once.
+            out = routedEvents.roomAfter (out, (size_t) (Layout::headerBytes + numBytes));
             out = Layout::write (out, Layout::positionOf (event), bytes, numBytes);
             continue;
         }
 
+        // At most one copy per output channel.
+        out = routedEvents.roomAfter (out, (size_t) (numChannels * (Layout::headerBytes + 3)));
+
         const auto outputs = heldNotes.route (bytes, numBytes, rowOutputs[bytes[0] & 0x0f]);
 
-        if (numBytes == 3)
-            out = writeCopies<3> (out, event, outputs);
-        else if (numBytes == 2)
-            out = writeCopies<2> (out, event, outputs);
+        switch (numBytes)
+        {
+        case 3: out = writeCopies<3> (out, event, outputs); break;
+        case 2: out = writeCopies<2> (out, event, outputs); break;
+        case 1: out = writeCopies<1> (out, event, outputs); break;
+        default: break; // longer than any channel message: not one
+        }
     }
 
     midiMessages.clear();

@@ -47,12 +47,15 @@ void OutgoingEventArray::fillFrom (const juce::MidiBuffer& buffer)
     auto room = capacity; // a local: the record stores below could otherwise alias it
     int count = 0;
 
-    for (const auto* event = buffer.data.begin(); event < end; event = Layout::next (event))
+    for (const auto* event = buffer.data.begin(); event < end;)
     {
         const auto numBytes = Layout::numBytesOf (event);
 
         if (numBytes == 0 || numBytes > 4)
-            continue; // a message this list cannot carry
+        {
+            event = Layout::next (event); // a message this list cannot carry
+            continue;
+        }
 
         if (count == room)
         {
@@ -65,6 +68,8 @@ void OutgoingEventArray::fillFrom (const juce::MidiBuffer& buffer)
             room = capacity;
         }
 
+        // Every field, every time: nothing an earlier event, or the host, left in a record
+        // reaches the host again.
         auto& record = *reinterpret_cast<vst2::VstMidiEvent*> (slot[count++]);
         record.type = vst2::kVstMidiType;
         record.byteSize = midiEventByteSize;
@@ -72,29 +77,34 @@ void OutgoingEventArray::fillFrom (const juce::MidiBuffer& buffer)
         record.flags = 0;
         record.noteLength = 0;
         record.noteOffset = 0;
-        juce::writeUnaligned (record.midiData,
-                              juce::ByteOrder::swapIfBigEndian (messageWord (event, numBytes, end)));
         record.detune = 0;
         record.noteOffVelocity = 0;
         record.reserved1 = 0;
         record.reserved2 = 0;
+
+        if (numBytes == 3 && event + Layout::headerBytes + 4 <= end)
+        {
+            // Most messages: three bytes, read in one go, and the next event found without
+            // waiting for this one's byte count.
+            const auto message = juce::ByteOrder::littleEndianInt (Layout::bytesOf (event)) & 0xffffff;
+            juce::writeUnaligned (record.midiData, juce::ByteOrder::swapIfBigEndian (message));
+            event = Layout::nextAfter<3> (event);
+        }
+        else
+        {
+            juce::writeUnaligned (record.midiData,
+                                  juce::ByteOrder::swapIfBigEndian (messageWord (event, numBytes)));
+            event = Layout::next (event);
+        }
     }
 
     getEvents()->numEvents = count;
 }
 
-juce::uint32 OutgoingEventArray::messageWord (const juce::uint8* event, int numBytes,
-                                              const juce::uint8* end) noexcept
+juce::uint32 OutgoingEventArray::messageWord (const juce::uint8* event, int numBytes) noexcept
 {
-    // The message's bytes, first byte lowest, and zeros after them: every field is written every
-    // time, so nothing an earlier event, or the host, left in a record reaches the host again.
-    // Read in one go where the buffer has four bytes to read.
-    static constexpr juce::uint32 keep[] = {0, 0xff, 0xffff, 0xffffff, 0xffffffff};
+    // The message's bytes, first byte lowest, and zeros after them.
     const auto* bytes = MidiBufferLayout::bytesOf (event);
-
-    if (bytes + 4 <= end)
-        return juce::ByteOrder::littleEndianInt (bytes) & keep[numBytes];
-
     juce::uint32 word = 0;
 
     for (int i = numBytes; --i >= 0;)

@@ -35,8 +35,7 @@ public:
 
 private:
     vst2::VstEvent** slots() noexcept;
-    static juce::uint32 messageWord (const juce::uint8* event, int numBytes,
-                                     const juce::uint8* end) noexcept;
+    static juce::uint32 messageWord (const juce::uint8* event, int numBytes) noexcept;
 
     juce::HeapBlock<char> block; // the VstEvents header followed by `capacity` slot pointers
     std::vector<std::unique_ptr<vst2::VstMidiEvent[]>> records; // one chunk per growth

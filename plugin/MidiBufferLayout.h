@@ -33,6 +33,13 @@ public:
         return event + headerBytes + numBytesOf (event);
     }
 
+    /** next() for an event known to hold numBytes. Where the caller has branched on the byte
+        count, the walk then need not wait for each count to load before it reads on. */
+    template <int numBytes> static const juce::uint8* nextAfter (const juce::uint8* event) noexcept
+    {
+        return event + headerBytes + numBytes;
+    }
+
     /** Writes one event at out, and answers where the next one goes. */
     static juce::uint8* write (juce::uint8* out, int position, const juce::uint8* bytes,
                                int numBytes) noexcept

@@ -60,35 +60,37 @@ void Switchyard::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer& midi
     const auto* end = midiMessages.data.end();
     auto* out = routedEvents.begin();
 
-    for (const juce::uint8* event = midiMessages.data.begin(); event < end;
-         event = Layout::next (event))
+    for (const juce::uint8* event = midiMessages.data.begin(); event < end;)
     {
         const auto numBytes = Layout::numBytesOf (event);
         const auto* bytes = Layout::bytesOf (event);
 
-        if (numBytes == 0 || bytes[0] < 0x80)
+        if (numBytes == 3 && bytes[0] >= 0x80 && bytes[0] < 0xf0)
+        {
+            // Notes, controllers, pitch bend: most of what comes. Branching on the length here
+            // lets the walk read on without waiting for each event's byte count.
+            out = routedEvents.roomAfter (out, numChannels * (Layout::headerBytes + 3));
+            out = writeCopies<3> (out, event, heldNotes.route (bytes, 3, rowOutputs[bytes[0] & 0x0f]));
+            event = Layout::nextAfter<3> (event);
             continue;
+        }
 
-        if (bytes[0] >= 0xf0)
+        if (numBytes > 0 && bytes[0] >= 0xf0)
         {
             // Clock, start/stop, song position and the like have no channel: they pass once.
             out = routedEvents.roomAfter (out, (size_t) (Layout::headerBytes + numBytes));
             out = Layout::write (out, Layout::positionOf (event), bytes, numBytes);
-            continue;
         }
-
-        // At most one copy per output channel.
-        out = routedEvents.roomAfter (out, (size_t) (numChannels * (Layout::headerBytes + 3)));
-
-        const auto outputs = heldNotes.route (bytes, numBytes, rowOutputs[bytes[0] & 0x0f]);
-
-        switch (numBytes)
+        else if (numBytes > 0 && numBytes < 3 && bytes[0] >= 0x80)
         {
-        case 3: out = writeCopies<3> (out, event, outputs); break;
-        case 2: out = writeCopies<2> (out, event, outputs); break;
-        case 1: out = writeCopies<1> (out, event, outputs); break;
-        default: break; // longer than any channel message: not one
+            // Program change and channel pressure, and channel messages cut short.
+            out = routedEvents.roomAfter (out, numChannels * (Layout::headerBytes + 2));
+            const auto outputs = heldNotes.route (bytes, numBytes, rowOutputs[bytes[0] & 0x0f]);
+            out = numBytes == 2 ? writeCopies<2> (out, event, outputs)
+                                : writeCopies<1> (out, event, outputs);
         }
+
+        event = Layout::next (event); // anything else is no message to route
     }
 
     midiMessages.clear();

@@ -381,8 +381,8 @@ void JuceVSTWrapper::resume()
     midiEvents.clear(); // events that arrived while the plug-in was off are stale
     midiEvents.ensureSize (resumeMidiBufferBytes);
     oneEvent.ensureSize (maxEventBytes);
-    incomingEvents.roomAfter (incomingEvents.begin(), resumeMidiBufferBytes);
-    sortedEvents.roomAfter (sortedEvents.begin(), resumeMidiBufferBytes);
+    incomingEvents.reserve (resumeMidiBufferBytes);
+    sortedEvents.reserve (resumeMidiBufferBytes);
     sortKeys.reserve (resumeSortCapacity);
     outgoingEvents.ensureCapacity (resumeEventCapacity);
     wantEvents();
@@ -426,7 +426,8 @@ vst2::VstInt32 JuceVSTWrapper::processEvents (vst2::VstEvents* events)
     // starts with a data byte.
     const auto numEvents = events->numEvents;
     const auto* list = events->events; // the host's list is longer than the two it declares
-    auto* out = incomingEvents.roomAfter (incomingEvents.begin(), (size_t) numEvents * maxEventBytes);
+    MidiBufferLayout::Scratch::Writer incoming (incomingEvents);
+    auto* out = incoming.room ((size_t) numEvents * maxEventBytes);
     auto laidOut = ! midiEvents.isEmpty();
     auto latest = lastEventPosition;
     auto outOfOrder = false;
@@ -475,7 +476,8 @@ vst2::VstInt32 JuceVSTWrapper::processEvents (vst2::VstEvents* events)
         laidOut = true;
     }
 
-    incomingEvents.appendTo (midiEvents, out);
+    incoming.wrote (out);
+    incoming.appendTo (midiEvents);
     lastEventPosition = latest;
 
     if (outOfOrder)
@@ -501,7 +503,8 @@ void JuceVSTWrapper::sortEvents()
 
     std::sort (sortKeys.begin(), sortKeys.end());
 
-    auto* out = sortedEvents.roomAfter (sortedEvents.begin(), (size_t) midiEvents.data.size());
+    MidiBufferLayout::Scratch::Writer sorted (sortedEvents);
+    auto* out = sorted.room ((size_t) midiEvents.data.size());
 
     for (const auto key : sortKeys)
     {
@@ -511,8 +514,9 @@ void JuceVSTWrapper::sortEvents()
         out += eventBytes;
     }
 
+    sorted.wrote (out);
     midiEvents.clear();
-    sortedEvents.appendTo (midiEvents, out);
+    sorted.appendTo (midiEvents);
 }
 
 bool JuceVSTWrapper::getProgramNameIndexed (vst2::VstInt32, vst2::VstInt32 index, char* text)

@@ -5,6 +5,13 @@
 
 namespace
 {
+/** Two 32-bit fields of a record as they lie in memory, the first at the lower address. */
+constexpr juce::uint64 fields (juce::uint32 first, juce::uint32 second)
+{
+    return juce::ByteOrder::isBigEndian() ? ((juce::uint64) first << 32) | second
+                                          : ((juce::uint64) second << 32) | first;
+}
+
 size_t blockSizeFor (int numSlots)
 {
     return juce::jmax (sizeof (vst2::VstEvents), offsetof (vst2::VstEvents, events) +
@@ -46,6 +53,7 @@ void OutgoingEventArray::fillFrom (const juce::MidiBuffer& buffer)
     auto* slot = slots();
     auto room = capacity; // a local: the record stores below could otherwise alias it
     int count = 0;
+    const auto typeAndSize = fields ((juce::uint32) vst2::kVstMidiType, (juce::uint32) midiEventByteSize);
 
     for (const auto* event = buffer.data.begin(); event < end;)
     {
@@ -70,32 +78,27 @@ void OutgoingEventArray::fillFrom (const juce::MidiBuffer& buffer)
 
         // Every field, every time: nothing an earlier event, or the host, left in a record
         // reaches the host again.
-        auto& record = *reinterpret_cast<vst2::VstMidiEvent*> (slot[count++]);
-        record.type = vst2::kVstMidiType;
-        record.byteSize = midiEventByteSize;
-        record.deltaFrames = Layout::positionOf (event);
-        record.flags = 0;
-        record.noteLength = 0;
-        record.noteOffset = 0;
-        record.detune = 0;
-        record.noteOffVelocity = 0;
-        record.reserved1 = 0;
-        record.reserved2 = 0;
+        const auto position = (juce::uint32) Layout::positionOf (event);
+        juce::uint32 message;
 
         if (numBytes == 3 && event + Layout::headerBytes + 4 <= end)
         {
             // Most messages: three bytes, read in one go, and the next event found without
             // waiting for this one's byte count.
-            const auto message = juce::ByteOrder::littleEndianInt (Layout::bytesOf (event)) & 0xffffff;
-            juce::writeUnaligned (record.midiData, juce::ByteOrder::swapIfBigEndian (message));
+            message = juce::ByteOrder::littleEndianInt (Layout::bytesOf (event)) & 0xffffff;
             event = Layout::nextAfter<3> (event);
         }
         else
         {
-            juce::writeUnaligned (record.midiData,
-                                  juce::ByteOrder::swapIfBigEndian (messageWord (event, numBytes)));
+            message = messageWord (event, numBytes);
             event = Layout::next (event);
         }
+
+        auto* record = reinterpret_cast<char*> (slot[count++]);
+        juce::writeUnaligned (record, typeAndSize);
+        juce::writeUnaligned (record + 8, fields (position, 0));
+        juce::writeUnaligned (record + 16, (juce::uint64) 0);
+        juce::writeUnaligned (record + 24, fields (juce::ByteOrder::swapIfBigEndian (message), 0));
     }
 
     getEvents()->numEvents = count;

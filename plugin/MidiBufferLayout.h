@@ -63,28 +63,51 @@ public:
     class Scratch
     {
     public:
-        juce::uint8* begin() noexcept { return storage.get(); }
-
-        /** Makes room for numBytes more after end (a place in the scratch), keeping what is
-            before it, and answers where end is now. */
-        juce::uint8* roomAfter (juce::uint8* end, size_t numBytes)
+        /** Lays out one run of events in a Scratch, from its start, and then appends them all to
+            a buffer. Keeps its place in locals, so writing costs a compare per room asked for. */
+        class Writer
         {
-            const auto used = (size_t) (end - storage.get());
-
-            if (used + numBytes > capacity)
+        public:
+            explicit Writer (Scratch& s) noexcept
+                : scratch (s), out (s.storage.get()), limit (out + s.capacity)
             {
-                capacity = juce::jmax (capacity * 2, used + numBytes);
-                storage.realloc (capacity);
             }
 
-            return storage.get() + used;
-        }
+            /** Where the next numBytes go: room for them, after what is written so far. */
+            juce::uint8* room (size_t numBytes)
+            {
+                if ((size_t) (limit - out) < numBytes)
+                    grow (numBytes);
 
-        /** Appends the bytes from the start of the scratch up to end to the buffer. */
-        void appendTo (juce::MidiBuffer& buffer, const juce::uint8* end) const
-        {
-            buffer.data.addArray (storage.get(), (int) (end - storage.get()));
-        }
+                return out;
+            }
+
+            /** What was written into the room, up to end, is kept. */
+            void wrote (juce::uint8* end) noexcept { out = end; }
+
+            /** Appends everything written to the buffer. */
+            void appendTo (juce::MidiBuffer& buffer) const
+            {
+                buffer.data.addArray (scratch.storage.get(), (int) (out - scratch.storage.get()));
+            }
+
+        private:
+            void grow (size_t numBytes)
+            {
+                const auto used = (size_t) (out - scratch.storage.get());
+                scratch.capacity = juce::jmax (scratch.capacity * 2, used + numBytes);
+                scratch.storage.realloc (scratch.capacity);
+                out = scratch.storage.get() + used;
+                limit = scratch.storage.get() + scratch.capacity;
+            }
+
+            Scratch& scratch;
+            juce::uint8* out;
+            juce::uint8* limit;
+        };
+
+        /** Makes room for numBytes from the start, so that blocks of that size never grow it. */
+        void reserve (size_t numBytes) { Writer (*this).room (numBytes); }
 
     private:
         juce::HeapBlock<juce::uint8> storage;

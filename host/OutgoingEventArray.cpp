@@ -53,7 +53,8 @@ void OutgoingEventArray::fillFrom (const juce::MidiBuffer& buffer)
     auto* slot = slots();
     auto room = capacity; // a local: the record stores below could otherwise alias it
     int count = 0;
-    const auto typeAndSize = fields ((juce::uint32) vst2::kVstMidiType, (juce::uint32) midiEventByteSize);
+    const auto typeAndSize =
+        fields ((juce::uint32) vst2::kVstMidiType, (juce::uint32) midiEventByteSize);
 
     for (const auto* event = buffer.data.begin(); event < end;)
     {
@@ -67,17 +68,11 @@ void OutgoingEventArray::fillFrom (const juce::MidiBuffer& buffer)
 
         if (count == room)
         {
-            int remaining = 0;
-            for (const auto* e = event; e < end; e = Layout::next (e))
-                ++remaining;
-
-            ensureCapacity (count + remaining);
+            ensureCapacity (count + Layout::countEvents (event, end));
             slot = slots();
             room = capacity;
         }
 
-        // Every field, every time: nothing an earlier event, or the host, left in a record
-        // reaches the host again.
         const auto position = (juce::uint32) Layout::positionOf (event);
         juce::uint32 message;
 
@@ -94,6 +89,8 @@ void OutgoingEventArray::fillFrom (const juce::MidiBuffer& buffer)
             event = Layout::next (event);
         }
 
+        // Every field, every time: nothing an earlier event, or the host, left in a record
+        // reaches the host again.
         auto* record = reinterpret_cast<char*> (slot[count++]);
         juce::writeUnaligned (record, typeAndSize);
         juce::writeUnaligned (record + 8, fields (position, 0));

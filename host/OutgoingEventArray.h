@@ -31,7 +31,10 @@ public:
     void fillFrom (const juce::MidiBuffer& buffer);
 
     int size() const noexcept;
-    vst2::VstEvents* getEvents() noexcept { return reinterpret_cast<vst2::VstEvents*> (block.get()); }
+    vst2::VstEvents* getEvents() noexcept
+    {
+        return reinterpret_cast<vst2::VstEvents*> (block.get());
+    }
 
 private:
     vst2::VstEvent** slots() noexcept;

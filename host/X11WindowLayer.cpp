@@ -137,8 +137,7 @@ int X11WindowLayer::getClassName (Handle window, char* buffer, int bufferSize)
     constexpr juce::uint32 maxLongs = 256;
     const auto reply = replyTo<xcb_get_property_reply_t> (
         c,
-        xcb_get_property (c, 0, toWindow (window), XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0,
-                          maxLongs),
+        xcb_get_property (c, 0, toWindow (window), XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, maxLongs),
         xcb_get_property_reply);
 
     if (reply == nullptr || reply->format != 8)
@@ -190,10 +189,9 @@ void X11WindowLayer::resizeWindow (Handle window, int width, int height)
         // X refuses a zero size, and a negative one would wrap around to a huge one.
         const juce::uint32 size[] = {(juce::uint32) juce::jlimit (1, 65535, width),
                                      (juce::uint32) juce::jlimit (1, 65535, height)};
-        succeeded (c, xcb_configure_window_checked (c, toWindow (window),
-                                                    XCB_CONFIG_WINDOW_WIDTH |
-                                                        XCB_CONFIG_WINDOW_HEIGHT,
-                                                    size));
+        succeeded (
+            c, xcb_configure_window_checked (
+                   c, toWindow (window), XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size));
     }
 }
 

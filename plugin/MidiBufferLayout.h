@@ -50,10 +50,11 @@ public:
         return out + headerBytes + numBytes;
     }
 
-    static int countEvents (const juce::MidiBuffer& buffer) noexcept
+    /** The events from the one at event up to end. */
+    static int countEvents (const juce::uint8* event, const juce::uint8* end) noexcept
     {
         int count = 0;
-        for (const juce::uint8* e = buffer.data.begin(); e < buffer.data.end(); e = next (e))
+        for (; event < end; event = next (event))
             ++count;
         return count;
     }

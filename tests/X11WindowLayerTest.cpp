@@ -3,8 +3,8 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
-#include <thread>
 #include <juce_gui_basics/juce_gui_basics.h>
+#include <thread>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -245,11 +245,12 @@ TEST_F (X11WindowLayerTest, AJuceWindowBecomesAChildOfTheHostWindowAndRaisesItsF
 TEST_F (X11WindowLayerTest, ErrorsOnAnotherConnectionAreNotTheLayers)
 {
     static std::atomic<int> hostErrors{0};
-    const auto previous = XSetErrorHandler ([] (::Display*, XErrorEvent*)
-                                            {
-                                                ++hostErrors;
-                                                return 0;
-                                            });
+    const auto previous = XSetErrorHandler (
+        [] (::Display*, XErrorEvent*)
+        {
+            ++hostErrors;
+            return 0;
+        });
     const auto frame = makeWindow (0, {0, 0, 200, 200}, "HostFrame", true, true);
     const auto view = makeWindow (frame, {10, 10, 100, 100}, "HostView");
 

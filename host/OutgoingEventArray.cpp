@@ -30,19 +30,26 @@ void OutgoingEventArray::ensureCapacity (int numEvents)
     if (numEvents <= capacity)
         return;
 
+    // Everything new is made before anything changes: if memory runs out, the exception leaves
+    // the list as it was.
     const auto newCapacity = numEvents + headroom;
     const auto added = newCapacity - capacity;
-    block.realloc (blockSizeFor (newCapacity)); // the earlier slots keep their records
-    records.push_back (std::make_unique<vst2::VstMidiEvent[]> ((size_t) added)); // zero-filled
+    auto chunk = std::make_unique<vst2::VstMidiEvent[]> ((size_t) added); // zero-filled
+    juce::HeapBlock<char, true> larger (blockSizeFor (newCapacity), true);
+    records.reserve (records.size() + 1);
+
+    std::memcpy (larger.get(), block.get(), blockSizeFor (capacity)); // earlier slots, same records
+    block.swapWith (larger);
 
     for (int i = 0; i < added; ++i)
     {
-        auto& record = records.back()[(size_t) i];
+        auto& record = chunk[(size_t) i];
         record.type = vst2::kVstMidiType;
         record.byteSize = midiEventByteSize;
         slots()[capacity + i] = reinterpret_cast<vst2::VstEvent*> (&record);
     }
 
+    records.push_back (std::move (chunk));
     capacity = newCapacity;
 }
 

@@ -95,11 +95,19 @@ public:
         private:
             void grow (size_t numBytes)
             {
+                // Into new storage first: if there is none to be had, the exception leaves the
+                // scratch as it was.
                 const auto used = (size_t) (out - scratch.storage.get());
-                scratch.capacity = juce::jmax (scratch.capacity * 2, used + numBytes);
-                scratch.storage.realloc (scratch.capacity);
+                const auto capacity = juce::jmax (scratch.capacity * 2, used + numBytes);
+                juce::HeapBlock<juce::uint8, true> larger (capacity);
+
+                if (used > 0)
+                    std::memcpy (larger.get(), scratch.storage.get(), used);
+
+                scratch.storage.swapWith (larger);
+                scratch.capacity = capacity;
                 out = scratch.storage.get() + used;
-                limit = scratch.storage.get() + scratch.capacity;
+                limit = scratch.storage.get() + capacity;
             }
 
             Scratch& scratch;
@@ -111,7 +119,7 @@ public:
         void reserve (size_t numBytes) { Writer (*this).room (numBytes); }
 
     private:
-        juce::HeapBlock<juce::uint8> storage;
+        juce::HeapBlock<juce::uint8, true> storage;
         size_t capacity = 0;
     };
 };

@@ -19,8 +19,9 @@ void HandedOutStates::freeOlderThan (juce::uint32 lifetime, juce::uint32 now)
     const juce::ScopedLock sl (lock);
 
     // Differences, so that the counter wrapping round after 49 days frees nothing early.
-    const auto expired = std::find_if (blocks.begin(), blocks.end(), [&] (const Block& block)
-                                       { return now - block.time <= lifetime; });
+    const auto expired =
+        std::find_if (blocks.begin(), blocks.end(),
+                      [&] (const Block& block) { return now - block.time <= lifetime; });
     blocks.erase (blocks.begin(), expired);
 }
 

@@ -11,8 +11,10 @@ namespace
 {
 constexpr int resumeEventCapacity = 64;
 
-// Enough MIDI buffer storage for a few hundred events, so that ordinary blocks never grow it.
+// Enough MIDI buffer and sorting storage for a few hundred events, so that ordinary blocks never
+// grow it.
 constexpr size_t resumeMidiBufferBytes = 4096;
+constexpr int resumeSortCapacity = 512;
 
 // One event from the host in the MIDI buffer's layout: position, byte count, at most four bytes.
 constexpr int maxEventBytes = MidiBufferLayout::headerBytes + 4;
@@ -23,9 +25,6 @@ constexpr int channelMessageLength (juce::uint8 status)
 {
     return (status & 0xe0) == 0xc0 ? 2 : 3;
 }
-
-// Enough sorting storage for the events of ordinary blocks, made at resume.
-constexpr int resumeSortCapacity = 512;
 
 int numParametersOf (juce::AudioProcessor& processor)
 {
@@ -382,8 +381,8 @@ void JuceVSTWrapper::resume()
     midiEvents.clear(); // events that arrived while the plug-in was off are stale
     midiEvents.ensureSize (resumeMidiBufferBytes);
     oneEvent.ensureSize (maxEventBytes);
-    incomingEvents.makeRoom (resumeMidiBufferBytes);
-    sortedEvents.makeRoom (resumeMidiBufferBytes);
+    incomingEvents.reserve (resumeMidiBufferBytes);
+    sortedEvents.reserve (resumeMidiBufferBytes);
     sortKeys.reserve (resumeSortCapacity);
     outgoingEvents.ensureCapacity (resumeEventCapacity);
     wantEvents();
@@ -427,7 +426,8 @@ vst2::VstInt32 JuceVSTWrapper::processEvents (vst2::VstEvents* events)
     // starts with a data byte.
     const auto numEvents = events->numEvents;
     const auto* list = events->events; // the host's list is longer than the two it declares
-    auto* out = incomingEvents.makeRoom ((size_t) numEvents * maxEventBytes);
+    MidiBufferLayout::Scratch::Writer incoming (incomingEvents);
+    auto* out = incoming.room ((size_t) numEvents * maxEventBytes);
     auto laidOut = ! midiEvents.isEmpty();
     auto latest = lastEventPosition;
     auto outOfOrder = false;
@@ -451,7 +451,8 @@ vst2::VstInt32 JuceVSTWrapper::processEvents (vst2::VstEvents* events)
             // All four bytes go in, in one step; the next event starts after the message's own.
             const auto numBytes = channelMessageLength (bytes[0]);
             juce::writeUnaligned<juce::int32> (out, position);
-            juce::writeUnaligned<juce::uint16> (out + sizeof (juce::int32), (juce::uint16) numBytes);
+            juce::writeUnaligned<juce::uint16> (out + sizeof (juce::int32),
+                                                (juce::uint16) numBytes);
             std::memcpy (out + MidiBufferLayout::headerBytes, bytes, 4);
             out += MidiBufferLayout::headerBytes + numBytes;
         }
@@ -476,7 +477,8 @@ vst2::VstInt32 JuceVSTWrapper::processEvents (vst2::VstEvents* events)
         laidOut = true;
     }
 
-    incomingEvents.appendTo (midiEvents, out);
+    incoming.wrote (out);
+    incoming.appendTo (midiEvents);
     lastEventPosition = latest;
 
     if (outOfOrder)
@@ -502,7 +504,8 @@ void JuceVSTWrapper::sortEvents()
 
     std::sort (sortKeys.begin(), sortKeys.end());
 
-    auto* out = sortedEvents.makeRoom ((size_t) midiEvents.data.size());
+    MidiBufferLayout::Scratch::Writer sorted (sortedEvents);
+    auto* out = sorted.room ((size_t) midiEvents.data.size());
 
     for (const auto key : sortKeys)
     {
@@ -512,8 +515,9 @@ void JuceVSTWrapper::sortEvents()
         out += eventBytes;
     }
 
+    sorted.wrote (out);
     midiEvents.clear();
-    sortedEvents.appendTo (midiEvents, out);
+    sorted.appendTo (midiEvents);
 }
 
 bool JuceVSTWrapper::getProgramNameIndexed (vst2::VstInt32, vst2::VstInt32 index, char* text)

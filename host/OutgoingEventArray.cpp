@@ -5,6 +5,13 @@
 
 namespace
 {
+/** Two 32-bit fields of a record as they lie in memory, the first at the lower address. */
+constexpr juce::uint64 fields (juce::uint32 first, juce::uint32 second)
+{
+    return juce::ByteOrder::isBigEndian() ? ((juce::uint64) first << 32) | second
+                                          : ((juce::uint64) second << 32) | first;
+}
+
 size_t blockSizeFor (int numSlots)
 {
     return juce::jmax (sizeof (vst2::VstEvents), offsetof (vst2::VstEvents, events) +
@@ -23,19 +30,26 @@ void OutgoingEventArray::ensureCapacity (int numEvents)
     if (numEvents <= capacity)
         return;
 
+    // Everything new is made before anything changes: if memory runs out, the exception leaves
+    // the list as it was.
     const auto newCapacity = numEvents + headroom;
     const auto added = newCapacity - capacity;
-    block.realloc (blockSizeFor (newCapacity)); // the earlier slots keep their records
-    records.push_back (std::make_unique<vst2::VstMidiEvent[]> ((size_t) added)); // zero-filled
+    auto chunk = std::make_unique<vst2::VstMidiEvent[]> ((size_t) added); // zero-filled
+    juce::HeapBlock<char, true> larger (blockSizeFor (newCapacity), true);
+    records.reserve (records.size() + 1);
+
+    std::memcpy (larger.get(), block.get(), blockSizeFor (capacity)); // earlier slots, same records
+    block.swapWith (larger);
 
     for (int i = 0; i < added; ++i)
     {
-        auto& record = records.back()[(size_t) i];
+        auto& record = chunk[(size_t) i];
         record.type = vst2::kVstMidiType;
         record.byteSize = midiEventByteSize;
         slots()[capacity + i] = reinterpret_cast<vst2::VstEvent*> (&record);
     }
 
+    records.push_back (std::move (chunk));
     capacity = newCapacity;
 }
 
@@ -46,55 +60,58 @@ void OutgoingEventArray::fillFrom (const juce::MidiBuffer& buffer)
     auto* slot = slots();
     auto room = capacity; // a local: the record stores below could otherwise alias it
     int count = 0;
+    const auto typeAndSize =
+        fields ((juce::uint32) vst2::kVstMidiType, (juce::uint32) midiEventByteSize);
 
-    for (const auto* event = buffer.data.begin(); event < end; event = Layout::next (event))
+    for (const auto* event = buffer.data.begin(); event < end;)
     {
         const auto numBytes = Layout::numBytesOf (event);
 
         if (numBytes == 0 || numBytes > 4)
-            continue; // a message this list cannot carry
+        {
+            event = Layout::next (event); // a message this list cannot carry
+            continue;
+        }
 
         if (count == room)
         {
-            int remaining = 0;
-            for (const auto* e = event; e < end; e = Layout::next (e))
-                ++remaining;
-
-            ensureCapacity (count + remaining);
+            ensureCapacity (count + Layout::countEvents (event, end));
             slot = slots();
             room = capacity;
         }
 
-        auto& record = *reinterpret_cast<vst2::VstMidiEvent*> (slot[count++]);
-        record.type = vst2::kVstMidiType;
-        record.byteSize = midiEventByteSize;
-        record.deltaFrames = Layout::positionOf (event);
-        record.flags = 0;
-        record.noteLength = 0;
-        record.noteOffset = 0;
-        juce::writeUnaligned (record.midiData,
-                              juce::ByteOrder::swapIfBigEndian (messageWord (event, numBytes, end)));
-        record.detune = 0;
-        record.noteOffVelocity = 0;
-        record.reserved1 = 0;
-        record.reserved2 = 0;
+        const auto position = (juce::uint32) Layout::positionOf (event);
+        juce::uint32 message;
+
+        if (numBytes == 3 && event + Layout::headerBytes + 4 <= end)
+        {
+            // Most messages: three bytes, read in one go, and the next event found without
+            // waiting for this one's byte count.
+            message = juce::ByteOrder::littleEndianInt (Layout::bytesOf (event)) & 0xffffff;
+            event = Layout::nextAfter<3> (event);
+        }
+        else
+        {
+            message = messageWord (event, numBytes);
+            event = Layout::next (event);
+        }
+
+        // Every field, every time: nothing an earlier event, or the host, left in a record
+        // reaches the host again.
+        auto* record = reinterpret_cast<char*> (slot[count++]);
+        juce::writeUnaligned (record, typeAndSize);
+        juce::writeUnaligned (record + 8, fields (position, 0));
+        juce::writeUnaligned (record + 16, (juce::uint64) 0);
+        juce::writeUnaligned (record + 24, fields (juce::ByteOrder::swapIfBigEndian (message), 0));
     }
 
     getEvents()->numEvents = count;
 }
 
-juce::uint32 OutgoingEventArray::messageWord (const juce::uint8* event, int numBytes,
-                                              const juce::uint8* end) noexcept
+juce::uint32 OutgoingEventArray::messageWord (const juce::uint8* event, int numBytes) noexcept
 {
-    // The message's bytes, first byte lowest, and zeros after them: every field is written every
-    // time, so nothing an earlier event, or the host, left in a record reaches the host again.
-    // Read in one go where the buffer has four bytes to read.
-    static constexpr juce::uint32 keep[] = {0, 0xff, 0xffff, 0xffffff, 0xffffffff};
+    // The message's bytes, first byte lowest, and zeros after them.
     const auto* bytes = MidiBufferLayout::bytesOf (event);
-
-    if (bytes + 4 <= end)
-        return juce::ByteOrder::littleEndianInt (bytes) & keep[numBytes];
-
     juce::uint32 word = 0;
 
     for (int i = numBytes; --i >= 0;)

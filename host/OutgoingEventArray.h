@@ -31,14 +31,16 @@ public:
     void fillFrom (const juce::MidiBuffer& buffer);
 
     int size() const noexcept;
-    vst2::VstEvents* getEvents() noexcept { return reinterpret_cast<vst2::VstEvents*> (block.get()); }
+    vst2::VstEvents* getEvents() noexcept
+    {
+        return reinterpret_cast<vst2::VstEvents*> (block.get());
+    }
 
 private:
     vst2::VstEvent** slots() noexcept;
-    static juce::uint32 messageWord (const juce::uint8* event, int numBytes,
-                                     const juce::uint8* end) noexcept;
+    static juce::uint32 messageWord (const juce::uint8* event, int numBytes) noexcept;
 
-    juce::HeapBlock<char> block; // the VstEvents header followed by `capacity` slot pointers
+    juce::HeapBlock<char, true> block; // the VstEvents header, then `capacity` slot pointers
     std::vector<std::unique_ptr<vst2::VstMidiEvent[]>> records; // one chunk per growth
     int capacity = 0;
 

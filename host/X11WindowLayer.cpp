@@ -1,5 +1,9 @@
 #include "host/X11WindowLayer.h"
 
+// The toolkit's own X connection, which makes the editor's window.
+#define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
+#include <juce_gui_basics/juce_gui_basics.h>
+
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -16,6 +20,16 @@ xcb_window_t toWindow (NativeWindowLayer::Handle handle)
 NativeWindowLayer::Handle toHandle (xcb_window_t window)
 {
     return reinterpret_cast<NativeWindowLayer::Handle> ((juce::pointer_sized_uint) window);
+}
+
+/** The X server keeps the order of requests only within one connection: a window the toolkit has
+    just made on its own connection may not exist yet for this one. Waits until the server has
+    done everything the toolkit asked of it. */
+void syncToolkitConnection()
+{
+    if (auto* windowSystem = juce::XWindowSystem::getInstanceWithoutCreating())
+        if (auto* display = windowSystem->getDisplay())
+            juce::X11Symbols::getInstance()->xSync (display, False);
 }
 
 // X11 clients draw no frames: the window manager draws them, in windows of its own above the
@@ -68,6 +82,7 @@ void X11WindowLayer::setParent (Handle window, Handle newParent)
 {
     if (auto* c = getConnection(); c != nullptr && window != nullptr)
     {
+        syncToolkitConnection();
         const auto parent = newParent != nullptr ? toWindow (newParent) : rootWindow;
         succeeded (c, xcb_reparent_window_checked (c, toWindow (window), parent, 0, 0));
     }
@@ -122,8 +137,7 @@ int X11WindowLayer::getClassName (Handle window, char* buffer, int bufferSize)
     constexpr juce::uint32 maxLongs = 256;
     const auto reply = replyTo<xcb_get_property_reply_t> (
         c,
-        xcb_get_property (c, 0, toWindow (window), XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0,
-                          maxLongs),
+        xcb_get_property (c, 0, toWindow (window), XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, maxLongs),
         xcb_get_property_reply);
 
     if (reply == nullptr || reply->format != 8)
@@ -175,10 +189,9 @@ void X11WindowLayer::resizeWindow (Handle window, int width, int height)
         // X refuses a zero size, and a negative one would wrap around to a huge one.
         const juce::uint32 size[] = {(juce::uint32) juce::jlimit (1, 65535, width),
                                      (juce::uint32) juce::jlimit (1, 65535, height)};
-        succeeded (c, xcb_configure_window_checked (c, toWindow (window),
-                                                    XCB_CONFIG_WINDOW_WIDTH |
-                                                        XCB_CONFIG_WINDOW_HEIGHT,
-                                                    size));
+        succeeded (
+            c, xcb_configure_window_checked (
+                   c, toWindow (window), XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT, size));
     }
 }
 

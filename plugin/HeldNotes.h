@@ -66,10 +66,14 @@ private:
     {
         switch (controller)
         {
-        case sustain: return &pedals[channel][0];
-        case sostenuto: return &pedals[channel][1];
-        case soft: return &pedals[channel][2];
-        default: return nullptr;
+        case sustain:
+            return &pedals[channel][0];
+        case sostenuto:
+            return &pedals[channel][1];
+        case soft:
+            return &pedals[channel][2];
+        default:
+            return nullptr;
         }
     }
 

@@ -33,6 +33,13 @@ public:
         return event + headerBytes + numBytesOf (event);
     }
 
+    /** next() for an event known to hold numBytes. Where the caller has branched on the byte
+        count, the walk then need not wait for each count to load before it reads on. */
+    template <int numBytes> static const juce::uint8* nextAfter (const juce::uint8* event) noexcept
+    {
+        return event + headerBytes + numBytes;
+    }
+
     /** Writes one event at out, and answers where the next one goes. */
     static juce::uint8* write (juce::uint8* out, int position, const juce::uint8* bytes,
                                int numBytes) noexcept
@@ -43,10 +50,11 @@ public:
         return out + headerBytes + numBytes;
     }
 
-    static int countEvents (const juce::MidiBuffer& buffer) noexcept
+    /** The events from the one at event up to end. */
+    static int countEvents (const juce::uint8* event, const juce::uint8* end) noexcept
     {
         int count = 0;
-        for (const juce::uint8* e = buffer.data.begin(); e < buffer.data.end(); e = next (e))
+        for (; event < end; event = next (event))
             ++count;
         return count;
     }
@@ -56,26 +64,62 @@ public:
     class Scratch
     {
     public:
-        /** Room for numBytes from the start; what was there is lost. */
-        juce::uint8* makeRoom (size_t numBytes)
+        /** Lays out one run of events in a Scratch, from its start, and then appends them all to
+            a buffer. Keeps its place in locals, so writing costs a compare per room asked for. */
+        class Writer
         {
-            if (numBytes > capacity)
+        public:
+            explicit Writer (Scratch& s) noexcept
+                : scratch (s), out (s.storage.get()), limit (out + s.capacity)
             {
-                storage.malloc (numBytes);
-                capacity = numBytes;
             }
 
-            return storage.get();
-        }
+            /** Where the next numBytes go: room for them, after what is written so far. */
+            juce::uint8* room (size_t numBytes)
+            {
+                if ((size_t) (limit - out) < numBytes)
+                    grow (numBytes);
 
-        /** Appends the bytes from the start of the scratch up to end to the buffer. */
-        void appendTo (juce::MidiBuffer& buffer, const juce::uint8* end) const
-        {
-            buffer.data.addArray (storage.get(), (int) (end - storage.get()));
-        }
+                return out;
+            }
+
+            /** What was written into the room, up to end, is kept. */
+            void wrote (juce::uint8* end) noexcept { out = end; }
+
+            /** Appends everything written to the buffer. */
+            void appendTo (juce::MidiBuffer& buffer) const
+            {
+                buffer.data.addArray (scratch.storage.get(), (int) (out - scratch.storage.get()));
+            }
+
+        private:
+            void grow (size_t numBytes)
+            {
+                // Into new storage first: if there is none to be had, the exception leaves the
+                // scratch as it was.
+                const auto used = (size_t) (out - scratch.storage.get());
+                const auto capacity = juce::jmax (scratch.capacity * 2, used + numBytes);
+                juce::HeapBlock<juce::uint8, true> larger (capacity);
+
+                if (used > 0)
+                    std::memcpy (larger.get(), scratch.storage.get(), used);
+
+                scratch.storage.swapWith (larger);
+                scratch.capacity = capacity;
+                out = scratch.storage.get() + used;
+                limit = scratch.storage.get() + capacity;
+            }
+
+            Scratch& scratch;
+            juce::uint8* out;
+            juce::uint8* limit;
+        };
+
+        /** Makes room for numBytes from the start, so that blocks of that size never grow it. */
+        void reserve (size_t numBytes) { Writer (*this).room (numBytes); }
 
     private:
-        juce::HeapBlock<juce::uint8> storage;
+        juce::HeapBlock<juce::uint8, true> storage;
         size_t capacity = 0;
     };
 };

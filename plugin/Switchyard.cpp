@@ -55,37 +55,47 @@ void Switchyard::releaseResources()
 
 void Switchyard::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer& midiMessages)
 {
-    // An event makes at most one copy per output channel. The input is in position order and
-    // each event's copies follow those of the events before it, so the output is too.
+    // The input is in position order and each event's copies follow those of the events before
+    // it, so the output is too.
+    constexpr auto mostCopies = (size_t) numChannels * (Layout::headerBytes + 3);
     const auto* end = midiMessages.data.end();
-    auto* out = routedEvents.makeRoom ((size_t) midiMessages.data.size() * numChannels);
+    MidiBufferLayout::Scratch::Writer routed (routedEvents);
 
-    for (const juce::uint8* event = midiMessages.data.begin(); event < end;
-         event = Layout::next (event))
+    for (const juce::uint8* event = midiMessages.data.begin(); event < end;)
     {
         const auto numBytes = Layout::numBytesOf (event);
         const auto* bytes = Layout::bytesOf (event);
 
-        if (numBytes == 0 || bytes[0] < 0x80)
-            continue;
-
-        if (bytes[0] >= 0xf0)
+        if (numBytes == 3 && bytes[0] >= 0x80 && bytes[0] < 0xf0)
         {
-            // Clock, start/stop, song position and the like have no channel: they pass once.
-            out = Layout::write (out, Layout::positionOf (event), bytes, numBytes);
+            // Notes, controllers, pitch bend: most of what comes. Branching on the length here
+            // lets the walk read on without waiting for each event's byte count.
+            const auto outputs = heldNotes.route (bytes, 3, rowOutputs[bytes[0] & 0x0f]);
+            routed.wrote (writeCopies<3> (routed.room (mostCopies), event, outputs));
+            event = Layout::nextAfter<3> (event);
             continue;
         }
 
-        const auto outputs = heldNotes.route (bytes, numBytes, rowOutputs[bytes[0] & 0x0f]);
+        if (numBytes > 0 && bytes[0] >= 0xf0)
+        {
+            // Clock, start/stop, song position and the like have no channel: they pass once.
+            routed.wrote (Layout::write (routed.room ((size_t) (Layout::headerBytes + numBytes)),
+                                         Layout::positionOf (event), bytes, numBytes));
+        }
+        else if (numBytes > 0 && numBytes < 3 && bytes[0] >= 0x80)
+        {
+            // Program change and channel pressure, and channel messages cut short.
+            const auto outputs = heldNotes.route (bytes, numBytes, rowOutputs[bytes[0] & 0x0f]);
+            auto* out = routed.room (mostCopies);
+            routed.wrote (numBytes == 2 ? writeCopies<2> (out, event, outputs)
+                                        : writeCopies<1> (out, event, outputs));
+        }
 
-        if (numBytes == 3)
-            out = writeCopies<3> (out, event, outputs);
-        else if (numBytes == 2)
-            out = writeCopies<2> (out, event, outputs);
+        event = Layout::next (event); // anything else is no message to route
     }
 
     midiMessages.clear();
-    routedEvents.appendTo (midiMessages, out);
+    routed.appendTo (midiMessages);
 }
 
 juce::AudioProcessorEditor* Switchyard::createEditor()

@@ -266,6 +266,34 @@ TEST_F (EditorHosting, EveryRepaintOfTheEditorAsksForIdleOnceDelivered)
     EXPECT_EQ (idleCalls(), 1);
 }
 
+// An hour of the instance's life with the editor never opened, on the test's clock: a host that
+// saves every minute and restores now and then leaves nothing behind but the latest answer.
+TEST_F (EditorHosting, AnHourOfSavesAndRestoresWithTheEditorClosedKeepsNothing)
+{
+    size_t mostKept = 0;
+    std::vector<char> restored (256, 0);
+
+    for (int tick = 0; tick < 60 * 60 * 4; ++tick) // every 250 ms
+    {
+        now += JuceVSTWrapper::timerIntervalMs;
+        void* data = nullptr;
+
+        if (tick % (60 * 4) == 0)
+        {
+            ASSERT_EQ (effect->dispatcher (effect, vst2::effGetChunk, 0, 0, &data, 0.0f), 256);
+        }
+        if (tick % (10 * 60 * 4) == 7)
+            effect->dispatcher (effect, vst2::effSetChunk, 0, 256, restored.data(), 0.0f);
+
+        adapter->timerCallback();
+        mostKept = std::max (mostKept, adapter->getHandedOutStateSize());
+    }
+
+    EXPECT_EQ (mostKept, 256u);
+    EXPECT_EQ (adapter->getHandedOutStateSize(), 0u);
+    EXPECT_EQ (idleCalls(), 0);
+}
+
 // effEditIdle runs the toolkit's due timers within the host's call, but not when the host calls
 // it back from audioMasterIdle.
 TEST_F (EditorHosting, EditIdleRunsDueTimersExceptWhenTheHostCallsBackFromIdle)

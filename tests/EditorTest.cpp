@@ -306,12 +306,12 @@ TEST_F (Editor, BreakingALinkKeepsTheReleaseOfANoteItStarted)
         return channels;
     };
 
-    EXPECT_EQ (play (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100)), std::vector<int> {4});
+    EXPECT_EQ (play (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100)), std::vector<int>{4});
     connector (true, 1)->handleBreakLinksMenu (1);
     link (1, 5);
     pumpMessages();
     EXPECT_EQ (routes(), (Cells{{0, 4}}));
-    EXPECT_EQ (play (juce::MidiMessage::noteOff (1, 60)), (std::vector<int> {4, 5}));
+    EXPECT_EQ (play (juce::MidiMessage::noteOff (1, 60)), (std::vector<int>{4, 5}));
 }
 
 TEST_F (Editor, BreakAllLinksOnEitherBoxClearsTheMatrix)

@@ -141,14 +141,15 @@ TEST_P (ReleasesFollowPresses, ReleaseGoesWhereItsPressWentAndWhereTheRoutesSend
 TEST_P (ReleasesFollowPresses, AKeyPressedTwiceIsReleasedWhereverEitherPressWent)
 {
     router.setRoutes ({{2, 3}});
-    EXPECT_EQ (router.route ({message (0x90, 3, 60, 100)}), (MidiEvents{message (0x90, 4, 60, 100)}));
+    EXPECT_EQ (router.route ({message (0x90, 3, 60, 100)}),
+               (MidiEvents{message (0x90, 4, 60, 100)}));
     router.setRoutes ({{2, 7}});
     EXPECT_EQ (router.route ({message (0x90, 3, 60, 90)}), (MidiEvents{message (0x90, 8, 60, 90)}));
     router.setRoutes ({{2, 0}});
 
-    EXPECT_EQ (router.route ({message (0x80, 3, 60, 0)}),
-               (MidiEvents{message (0x80, 1, 60, 0), message (0x80, 4, 60, 0),
-                           message (0x80, 8, 60, 0)}));
+    EXPECT_EQ (
+        router.route ({message (0x80, 3, 60, 0)}),
+        (MidiEvents{message (0x80, 1, 60, 0), message (0x80, 4, 60, 0), message (0x80, 8, 60, 0)}));
 
     // Another key, and the same key on another input channel, were never held there.
     EXPECT_EQ (router.route ({message (0x80, 3, 61, 0), message (0x80, 4, 60, 0)}),
@@ -180,11 +181,21 @@ TEST_P (ReleasesFollowPresses, NothingIsLeftOnAfterAnyRunOfPressesReleasesAndRou
             const auto note = 48 + pick (8);
             switch (pick (5))
             {
-            case 0: block.push_back (message (0x90, channel, note, 1 + pick (127))); break;
-            case 1: block.push_back (message (0x80, channel, note, pick (128))); break;
-            case 2: block.push_back (message (0x90, channel, note, 0)); break;
-            case 3: block.push_back (message (0xb0, channel, pedals[pick (3)], pick (128))); break;
-            default: block.push_back (message (0xe0, channel, 0, pick (128))); break;
+            case 0:
+                block.push_back (message (0x90, channel, note, 1 + pick (127)));
+                break;
+            case 1:
+                block.push_back (message (0x80, channel, note, pick (128)));
+                break;
+            case 2:
+                block.push_back (message (0x90, channel, note, 0));
+                break;
+            case 3:
+                block.push_back (message (0xb0, channel, pedals[pick (3)], pick (128)));
+                break;
+            default:
+                block.push_back (message (0xe0, channel, 0, pick (128)));
+                break;
             }
         }
         synths.hear (router.route (block));

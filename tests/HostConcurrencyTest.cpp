@@ -80,6 +80,6 @@ TEST (HostConcurrency, HandedOutChunksStayWhileOtherThreadsSaveRestoreAndProcess
     const auto blocks = channelsPerBlock (host);
     EXPECT_EQ (blocks.size(), (size_t) rounds);
     for (const auto& channels : blocks)
-        EXPECT_TRUE (channels == std::vector<int> {4} || channels == (std::vector<int> {6, 7}))
+        EXPECT_TRUE (channels == std::vector<int>{4} || channels == (std::vector<int>{6, 7}))
             << channels.size() << " events";
 }

@@ -374,6 +374,6 @@ TEST_F (EditorInHostWindow, EditorComesAndGoesWhileOtherThreadsProcessAndRestore
         std::vector<int> channels;
         for (const auto& e : call.events)
             channels.push_back (((std::uint8_t) e.record.midiData[0] & 0x0f) + 1);
-        EXPECT_TRUE (channels == std::vector<int> {4} || channels == (std::vector<int> {6, 7}));
+        EXPECT_TRUE (channels == std::vector<int>{4} || channels == (std::vector<int>{6, 7}));
     }
 }

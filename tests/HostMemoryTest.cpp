@@ -5,6 +5,7 @@
 #include "HostPath.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -12,7 +13,14 @@ namespace
 {
 using namespace std::chrono_literals;
 
-class HostMemory : public ::testing::Test
+/** Keeps the toolkit away from any X server: the window system's own buffers, made once when
+    its first events arrive, would come and go with whatever else uses that server. */
+struct WithoutADisplay
+{
+    WithoutADisplay() { setenv ("DISPLAY", ":no-display", 1); }
+};
+
+class HostMemory : public ::testing::Test, private WithoutADisplay
 {
 protected:
     HostPath host;

@@ -3,8 +3,8 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
-#include <thread>
 #include <juce_gui_basics/juce_gui_basics.h>
+#include <thread>
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -245,20 +245,23 @@ TEST_F (X11WindowLayerTest, AJuceWindowBecomesAChildOfTheHostWindowAndRaisesItsF
 TEST_F (X11WindowLayerTest, ErrorsOnAnotherConnectionAreNotTheLayers)
 {
     static std::atomic<int> hostErrors{0};
-    const auto previous = XSetErrorHandler ([] (::Display*, XErrorEvent*)
-                                            {
-                                                ++hostErrors;
-                                                return 0;
-                                            });
+    const auto previous = XSetErrorHandler (
+        [] (::Display*, XErrorEvent*)
+        {
+            ++hostErrors;
+            return 0;
+        });
     const auto frame = makeWindow (0, {0, 0, 200, 200}, "HostFrame", true, true);
     const auto view = makeWindow (frame, {10, 10, 100, 100}, "HostView");
 
     constexpr int provoked = 2000;
-    std::atomic<bool> provoking{true};
+    std::atomic<bool> layerWorking{false}, provoking{true};
     std::thread otherPartOfTheHost (
         [&]
         {
             auto* other = XOpenDisplay (nullptr);
+            while (! layerWorking)
+                std::this_thread::yield();
             for (int i = 0; i < provoked; ++i)
             {
                 XWindowAttributes attributes{};
@@ -270,7 +273,7 @@ TEST_F (X11WindowLayerTest, ErrorsOnAnotherConnectionAreNotTheLayers)
 
     int wrongAnswers = 0, calls = 0;
     char name[NativeWindowLayer::classNameBufferSize];
-    while (provoking)
+    for (layerWorking = true; provoking;)
     {
         wrongAnswers += layer.getParent (handleOf (view)) != handleOf (frame);
         wrongAnswers += layer.getClassName (handleOf (view), name, (int) sizeof (name)) != 8;

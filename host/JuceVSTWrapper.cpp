@@ -168,10 +168,10 @@ void JuceVSTWrapper::makeEditor()
 
 void JuceVSTWrapper::showEditorIn (void* parentWindow)
 {
-    // The wrapper gets a top-level window of its own, which stays unmapped (so no window manager
-    // takes it) until it has become a child of the host's window. JUCE's peer follows the
-    // reparenting (it re-reads its bounds on ReparentNotify) and takes mouse positions relative
-    // to its own window, so clicks land where they are drawn.
+    // The wrapper gets a top-level window of its own, hidden until it has become a child of the
+    // host's window, so that nothing (an X window manager, say) takes it for a window of its own.
+    // The toolkit's window follows the change of parent and takes mouse positions relative to
+    // itself, so clicks land where they are drawn.
     editorComp->setOpaque (true);
     editorComp->setVisible (false);
     editorComp->addToDesktop (0);

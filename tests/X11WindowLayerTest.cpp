@@ -81,6 +81,17 @@ protected:
         return top;
     }
 
+    /** Whether a lies above b among the root window's children. */
+    bool isAbove (::Window a, ::Window b)
+    {
+        ::Window root = 0, parent = 0, *children = nullptr;
+        unsigned count = 0;
+        XQueryTree (display, DefaultRootWindow (display), &root, &parent, &children, &count);
+        const std::vector<::Window> order (children, children + count); // bottom first
+        XFree (children);
+        return std::find (order.begin(), order.end(), a) > std::find (order.begin(), order.end(), b);
+    }
+
     juce::Rectangle<int> sizeOf (::Window w)
     {
         XWindowAttributes attributes{};
@@ -222,7 +233,7 @@ TEST_F (X11WindowLayerTest, AJuceWindowBecomesAChildOfTheHostWindowAndRaisesItsF
     const auto frame = makeWindow (0, {0, 0, 640, 530}, "HostFrame", true, true);
     const auto view = makeWindow (frame, {20, 60, 600, 450}, "HostView");
     const auto other = makeWindow (0, {10, 10, 100, 100}, "OtherApp", true, true);
-    ASSERT_EQ (topChildOf (DefaultRootWindow (display)), other);
+    ASSERT_TRUE (isAbove (other, frame));
 
     juce::Component editor;
     editor.setOpaque (true);
@@ -236,8 +247,11 @@ TEST_F (X11WindowLayerTest, AJuceWindowBecomesAChildOfTheHostWindowAndRaisesItsF
 
     EXPECT_EQ (parentOf ((::Window) (juce::pointer_sized_uint) peer->getNativeHandle()), view);
 
+    // The toolkit makes windows of its own (unmapped, on its own connection, in its own time),
+    // which may come to lie on top of everything: what counts is the host's frame over the window
+    // that covered it.
     HostWindows::bringFrameToFront (layer, peer->getNativeHandle());
-    EXPECT_EQ (topChildOf (DefaultRootWindow (display)), frame);
+    EXPECT_TRUE (isAbove (frame, other));
 }
 
 // The host's own X errors are its business: errors earned on another connection, in another

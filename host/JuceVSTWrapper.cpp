@@ -450,11 +450,9 @@ vst2::VstInt32 JuceVSTWrapper::processEvents (vst2::VstEvents* events)
         {
             // All four bytes go in, in one step; the next event starts after the message's own.
             const auto numBytes = channelMessageLength (bytes[0]);
-            juce::writeUnaligned<juce::int32> (out, position);
-            juce::writeUnaligned<juce::uint16> (out + sizeof (juce::int32),
-                                                (juce::uint16) numBytes);
-            std::memcpy (out + MidiBufferLayout::headerBytes, bytes, 4);
-            out += MidiBufferLayout::headerBytes + numBytes;
+            out = MidiBufferLayout::writeHeader (out, position, numBytes);
+            std::memcpy (out, bytes, 4);
+            out += numBytes;
         }
         else
         {

@@ -40,14 +40,21 @@ public:
         return event + headerBytes + numBytes;
     }
 
+    /** Writes an event's position and byte count at out, and answers where its bytes go. */
+    static juce::uint8* writeHeader (juce::uint8* out, int position, int numBytes) noexcept
+    {
+        juce::writeUnaligned<juce::int32> (out, position);
+        juce::writeUnaligned<juce::uint16> (out + sizeof (juce::int32), (juce::uint16) numBytes);
+        return out + headerBytes;
+    }
+
     /** Writes one event at out, and answers where the next one goes. */
     static juce::uint8* write (juce::uint8* out, int position, const juce::uint8* bytes,
                                int numBytes) noexcept
     {
-        juce::writeUnaligned<juce::int32> (out, position);
-        juce::writeUnaligned<juce::uint16> (out + sizeof (juce::int32), (juce::uint16) numBytes);
-        std::memcpy (out + headerBytes, bytes, (size_t) numBytes);
-        return out + headerBytes + numBytes;
+        out = writeHeader (out, position, numBytes);
+        std::memcpy (out, bytes, (size_t) numBytes);
+        return out + numBytes;
     }
 
     /** The events from the one at event up to end. */

@@ -53,12 +53,14 @@ TEST_F (HostMemory, ChunkHandedOutWithTheEditorNeverOpenedIsFreedAfter2000Ms)
 {
     const auto before = liveHeapBytes();
     ASSERT_EQ (host.saveState(), 256);
-    const auto start = std::chrono::steady_clock::now();
     EXPECT_GE (liveHeapBytes() - before, 256);
 
-    std::this_thread::sleep_until (start + 1800ms);
+    std::this_thread::sleep_for (1800ms);
     EXPECT_GE (liveHeapBytes() - before, 256) << "freed before 2000 ms";
 
-    std::this_thread::sleep_until (start + 2600ms); // the 250 ms timer has ticked past 2000 ms
+    // The 250 ms timer frees it at its first tick past 2000 ms: soon, on a machine that is not
+    // busy with other work, and in any case without the host's help.
+    for (int i = 0; i < 100 && liveHeapBytes() - before >= 256; ++i)
+        std::this_thread::sleep_for (100ms);
     EXPECT_LT (liveHeapBytes() - before, 256) << "still held"; // a list's storage may stay
 }

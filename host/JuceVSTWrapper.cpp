@@ -60,13 +60,16 @@ JuceVSTWrapper::JuceVSTWrapper (vst2::audioMasterCallback master,
 
 JuceVSTWrapper::~JuceVSTWrapper()
 {
-    // Under the lock, so that no timer tick, message or paint of this instance runs meanwhile or
-    // is left to run afterwards.
-    const juce::MessageManagerLock lock;
-    stopTimer();
-    deleteEditor(); // first: the editor refers to the processor
-    processor->removeListener (this);
-    processor.reset();
+    // On the message thread, so that no timer tick, message or paint of this instance runs
+    // meanwhile or is left to run afterwards.
+    PluginToolkit::callOnMessageThread (
+        [this]
+        {
+            stopTimer();
+            deleteEditor(); // first: the editor refers to the processor
+            processor->removeListener (this);
+            processor.reset();
+        });
 }
 
 vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt32 index,
@@ -74,11 +77,21 @@ vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt3
 {
     switch (opcode)
     {
+    case vst2::effEditIdle:
+        // The idle work is skipped while the guard is set; looking before waiting for the message
+        // thread keeps a host that calls back from another thread while the toolkit is busy
+        // calling it from waiting for ever.
+        if (reentryGuard)
+            return 0;
+
+        fitHostWindowAsked(); // here, on the host's thread, which may be asked things
+        [[fallthrough]];
+
     case vst2::effEditGetRect:
     case vst2::effEditOpen:
     case vst2::effEditClose:
-    case vst2::effEditIdle:
-        return dispatchEditorOpcode (opcode, ptr);
+        return PluginToolkit::callOnMessageThread ([&]
+                                                   { return dispatchEditorOpcode (opcode, ptr); });
 
     default:
         return AudioEffectX::dispatcher (opcode, index, value, ptr, opt);
@@ -87,14 +100,6 @@ vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt3
 
 vst2::VstIntPtr JuceVSTWrapper::dispatchEditorOpcode (vst2::VstInt32 opcode, void* ptr)
 {
-    // The idle work is skipped while the guard is set; looking before waiting for the lock keeps
-    // a host that calls back from another thread while the toolkit is busy calling it from
-    // waiting on the toolkit for ever.
-    if (opcode == vst2::effEditIdle && reentryGuard)
-        return 0;
-
-    const juce::MessageManagerLock lock;
-
     switch (opcode)
     {
     case vst2::effEditGetRect:
@@ -140,15 +145,17 @@ vst2::VstIntPtr JuceVSTWrapper::dispatchEditorOpcode (vst2::VstInt32 opcode, voi
 
 void JuceVSTWrapper::open()
 {
-    const juce::MessageManagerLock lock;
-    startTimer (timerIntervalMs);
+    PluginToolkit::callOnMessageThread ([this] { startTimer (timerIntervalMs); });
 }
 
 void JuceVSTWrapper::close()
 {
-    const juce::MessageManagerLock lock;
-    stopTimer();
-    deleteEditor();
+    PluginToolkit::callOnMessageThread (
+        [this]
+        {
+            stopTimer();
+            deleteEditor();
+        });
 }
 
 void JuceVSTWrapper::makeEditor()
@@ -197,6 +204,8 @@ void JuceVSTWrapper::deleteEditor()
     }
 
     hostWindow = nullptr;
+    const std::lock_guard<std::mutex> lock (fitLock);
+    fitAsked.reset();
 }
 
 void JuceVSTWrapper::idleEditor()
@@ -216,7 +225,7 @@ void JuceVSTWrapper::idleEditor()
 
 void JuceVSTWrapper::requestHostIdle()
 {
-    if (reentryGuard || ! environment.mouseButtonDown())
+    if (! environment.messageThreadIsTheHosts || reentryGuard || ! environment.mouseButtonDown())
         return;
 
     // A difference, so that the counter wrapping round after 49 days stops nothing.
@@ -232,6 +241,11 @@ void JuceVSTWrapper::requestHostIdle()
 
 void JuceVSTWrapper::timerCallback()
 {
+    // A host window that has gone took the editor's window with it: the editor goes too, rather
+    // than draw into a window that is no more.
+    if (hostWindow != nullptr && ! windowLayer().exists (hostWindow))
+        deleteEditor();
+
     if (! reentryGuard)
         handedOutStates.freeOlderThan (stateBlockLifetimeMs, environment.approximateMilliseconds());
 
@@ -248,16 +262,46 @@ void JuceVSTWrapper::resizeHostWindow (int width, int height)
     if (editorComp == nullptr)
         return;
 
+    const WindowFit fit{editorWindow(), width, height};
+
+    if (environment.messageThreadIsTheHosts)
+    {
+        fitHostWindow (fit);
+        return;
+    }
+
+    const std::lock_guard<std::mutex> lock (fitLock);
+    fitAsked = fit;
+}
+
+void JuceVSTWrapper::fitHostWindowAsked()
+{
+    std::optional<WindowFit> fit;
+    {
+        const std::lock_guard<std::mutex> lock (fitLock);
+        fit.swap (fitAsked);
+    }
+
+    if (fit.has_value())
+        fitHostWindow (*fit);
+}
+
+void JuceVSTWrapper::fitHostWindow (const WindowFit& fit)
+{
     const auto hostResizes = [this] (int w, int h)
     {
         return callHost (vst2::audioMasterCanDo, 0, 0, const_cast<char*> ("sizeWindow")) != 0 &&
                callHost (vst2::audioMasterSizeWindow, w, h) != 0;
     };
 
-    HostWindows::fitToEditor (windowLayer(), editorWindow(), width, height, hostResizes);
+    HostWindows::fitToEditor (windowLayer(), fit.editorWindow, fit.width, fit.height, hostResizes);
 
-    if (auto* peer = editorComp->getPeer())
-        peer->handleMovedOrResized();
+    PluginToolkit::callOnMessageThread (
+        [this]
+        {
+            if (auto* peer = editorComp != nullptr ? editorComp->getPeer() : nullptr)
+                peer->handleMovedOrResized();
+        });
 }
 
 void JuceVSTWrapper::bringHostFrameToFront()

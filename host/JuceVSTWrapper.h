@@ -4,18 +4,22 @@
 #include "host/HandedOutStates.h"
 #include "host/NativeWindowLayer.h"
 #include "host/OutgoingEventArray.h"
+#include "host/PluginToolkit.h"
 #include "plugin/MidiBufferLayout.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 class EditorCompWrapper;
 
-/** What editor hosting reads from the system: the clocks, whether a mouse button is held, and the
-    host's windows. The defaults are the real ones; tests put in their own. */
+/** What editor hosting reads from the system: the clocks, whether a mouse button is held, the
+    host's windows, and whether the message thread is the host's. The defaults are the real ones;
+    tests put in their own. */
 struct EditorHostingEnvironment
 {
     static bool isAnyMouseButtonDown();
@@ -24,11 +28,18 @@ struct EditorHostingEnvironment
     juce::uint32 (*approximateMilliseconds)() = juce::Time::getApproximateMillisecondCounter;
     bool (*mouseButtonDown)() = isAnyMouseButtonDown;
     NativeWindowLayer* windows = nullptr; // nullptr: the platform's own layer
+    bool messageThreadIsTheHosts = PluginToolkit::messageThreadIsTheHosts();
 };
 
 /** Binds the VST 2 adapter to the plug-in's processor: identity and state for the dispatcher,
     the host's MIDI into the processor and the routed MIDI back to the host, once per block; and
-    shows the processor's editor inside the host's window. */
+    shows the processor's editor inside the host's window.
+
+    The editor opcodes, effOpen, effClose and the adapter's destruction run on the toolkit's
+    message thread, whichever thread the host calls them on; the host's thread waits for them.
+    Where the message thread is the plug-in's own, the plug-in never calls the host from it: it
+    asks for no idle time (the host's threads are never held up by the editor there), and it
+    leaves a request to fit the host's window to the next effEditIdle, on the host's thread. */
 class JuceVSTWrapper : public AudioEffectX, public juce::Timer, private juce::AudioProcessorListener
 {
 public:
@@ -37,11 +48,11 @@ public:
                     EditorHostingEnvironment environment = {});
     ~JuceVSTWrapper() override;
 
-    // Shared by every instance in the process, and set only on the message thread or under the
-    // message-manager lock. The guard is set while an editor is deleted, while the idle work runs
-    // and while the host is asked for idle time, so that a host calling back meanwhile does not
-    // re-enter that work. Host threads read it before they wait for the lock: a host that calls
-    // back from another thread of its own then finds the guard instead of waiting for ever.
+    // Shared by every instance in the process, and set only on the message thread. The guard is
+    // set while an editor is deleted, while the idle work runs and while the host is asked for
+    // idle time, so that a host calling back meanwhile does not re-enter that work. Host threads
+    // read it before they wait for the message thread: a host that calls back from another
+    // thread of its own then finds the guard instead of waiting for ever.
     static inline std::atomic<bool> reentryGuard{false};
     static inline juce::uint32 lastHostIdleTime = 0;
 
@@ -69,7 +80,7 @@ public:
     void setParameter (vst2::VstInt32 index, float value) override;
     float getParameter (vst2::VstInt32 index) override;
 
-    // Asked by the editor wrapper.
+    // Asked by the editor wrapper, on the message thread.
     void resizeHostWindow (int width, int height);
     void bringHostFrameToFront();
     void requestHostIdle();
@@ -107,10 +118,19 @@ protected:
     vst2::VstInt32 canDo (const char* text) override;
 
 private:
+    /** The editor's native window and the size to fit the host's windows to. */
+    struct WindowFit
+    {
+        NativeWindowLayer::Handle editorWindow = nullptr;
+        int width = 0, height = 0;
+    };
+
     void makeEditor();
     void showEditorIn (void* parentWindow);
     void deleteEditor();
     void idleEditor();
+    void fitHostWindow (const WindowFit&);
+    void fitHostWindowAsked();
     NativeWindowLayer& windowLayer() const;
     NativeWindowLayer::Handle editorWindow() const;
 
@@ -121,7 +141,7 @@ private:
     void audioProcessorParameterChanged (juce::AudioProcessor*, int index, float value) override;
     void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override;
 
-    /** Answers the editor opcodes, under the message-manager lock. */
+    /** Answers the editor opcodes, on the message thread. */
     vst2::VstIntPtr dispatchEditorOpcode (vst2::VstInt32 opcode, void* ptr);
 
     std::unique_ptr<juce::AudioProcessor> processor;
@@ -139,6 +159,9 @@ private:
     std::unique_ptr<EditorCompWrapper> editorComp;
     vst2::ERect editorRect{};
     void* hostWindow = nullptr;
+
+    std::mutex fitLock;
+    std::optional<WindowFit> fitAsked; // for the host's next effEditIdle
 
     JUCE_DECLARE_NON_COPYABLE (JuceVSTWrapper)
 };

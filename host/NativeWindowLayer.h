@@ -28,6 +28,9 @@ public:
     virtual juce::uint32 getStyle (Handle window) = 0;
     virtual void setStyle (Handle window, juce::uint32 style) = 0;
 
+    /** IsWindow: whether the window is there still. */
+    virtual bool exists (Handle window) = 0;
+
     /** GetParent: the window's parent, or nullptr for a top-level window. */
     virtual Handle getParent (Handle window) = 0;
 

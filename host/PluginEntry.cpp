@@ -8,8 +8,9 @@ juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter();
 namespace
 {
 /** One instance as the host gets it: the adapter, with the toolkit kept running for as long as
-    the adapter lives (the toolkit is the first base: made first, let go last). */
-class PluginInstance : private PluginToolkit, public JuceVSTWrapper
+    the adapter lives (the reference is the first base: made first, let go last, on the thread
+    that deletes the instance, once the adapter has done its part on the message thread). */
+class PluginInstance : private PluginToolkit::Reference, public JuceVSTWrapper
 {
 public:
     using JuceVSTWrapper::JuceVSTWrapper;
@@ -22,7 +23,7 @@ extern "C" vst2::AEffect* VSTCALLBACK vstPluginMain (vst2::audioMasterCallback a
 {
     try
     {
-        const PluginToolkit toolkit; // up while the instance is built, even if none comes of it
+        const PluginToolkit::Reference toolkit; // up while the instance is built, if one is
 
         // A host that does not answer the version query gets nothing.
         if (audioMaster == nullptr ||

@@ -2,25 +2,63 @@
 
 #include <juce_events/juce_events.h>
 
-/** The toolkit's life inside the plug-in. Every instance holds one: the first starts the toolkit
-    and the last shuts it down, so it runs exactly while the host keeps any instance, and never
-    starts or stops while the library is being loaded or unloaded.
+#include <future>
+#include <memory>
 
-    While it runs, the toolkit's messages and timers are serviced the platform's way: on Linux a
-    thread of the plug-in's own is the toolkit's message thread, since Linux hosts share no event
-    loop with their plug-ins; on Windows the host's own message loop does it. Host threads that
-    touch the toolkit take its message-manager lock. */
+/** The toolkit's life inside the plug-in. Every instance holds a reference, and so does `main`
+    while it builds one: the first reference starts the toolkit and the last stops it, counted
+    across the process under one lock, whichever host threads take and drop them. Nothing starts
+    or stops while the library is being loaded or unloaded, and the library, once loaded, stays in
+    the process: hosts may keep the process's window-system error handler, which leads through the
+    plug-in's, and the toolkit's threads finish in its code.
+
+    Where the message thread runs is the platform's part: on Linux a thread of the plug-in's own,
+    started and stopped with the toolkit, since Linux hosts share no event loop with their
+    plug-ins (every thread the toolkit made is joined before the last reference is gone); on
+    Windows the host's user-interface thread, whose message loop drives the toolkit. */
 class PluginToolkit
 {
 public:
-    PluginToolkit();
-    ~PluginToolkit();
+    /** Keeps the toolkit running for as long as it lives. */
+    class Reference
+    {
+    public:
+        Reference();
+        ~Reference();
+
+        Reference (const Reference&) = delete;
+        Reference& operator= (const Reference&) = delete;
+    };
+
+    /** Whether the message thread is one of the host's own threads, so that the plug-in may call
+        the host from it. Where it is the plug-in's own, the plug-in calls the host only from the
+        host's threads, while the host is calling it. */
+    static bool messageThreadIsTheHosts();
+
+    /** Runs work on the message thread and answers its result, waiting for it there; runs it at
+        once when called on the message thread. The call's state is shared on the heap by the
+        waiting thread and the message thread, so neither touches what the other has let go. */
+    template <typename Work> static auto callOnMessageThread (Work&& work) -> decltype (work());
 
 private:
-    class MessageLoop;
-
-    const juce::ScopedJuceInitialiser_GUI toolkit;
-    const juce::SharedResourcePointer<MessageLoop> messageLoop;
-
-    JUCE_DECLARE_NON_COPYABLE (PluginToolkit)
+    // The platform's part: start the toolkit and its message thread, and stop them.
+    static void start();
+    static void stop();
 };
+
+template <typename Work> auto PluginToolkit::callOnMessageThread (Work&& work) -> decltype (work())
+{
+    using Result = decltype (work());
+    auto* messageManager = juce::MessageManager::getInstanceWithoutCreating();
+
+    if (messageManager == nullptr || messageManager->isThisTheMessageThread())
+        return work();
+
+    auto call = std::make_shared<std::packaged_task<Result()>> (std::forward<Work> (work));
+    auto result = call->get_future();
+
+    if (! juce::MessageManager::callAsync ([call] { (*call)(); }))
+        (*call)(); // the toolkit is gone: nothing else can run it any more
+
+    return result.get();
+}

@@ -39,6 +39,11 @@ void Win32WindowLayer::setStyle (Handle window, juce::uint32 style)
     SetWindowLongA (toWindow (window), GWL_STYLE, (LONG) style);
 }
 
+bool Win32WindowLayer::exists (Handle window)
+{
+    return IsWindow (toWindow (window)) != FALSE;
+}
+
 NativeWindowLayer::Handle Win32WindowLayer::getParent (Handle window)
 {
     return GetParent (toWindow (window));

@@ -15,6 +15,7 @@ public:
     void setParent (Handle window, Handle newParent) override;
     juce::uint32 getStyle (Handle window) override;
     void setStyle (Handle window, juce::uint32 style) override;
+    bool exists (Handle window) override;
     Handle getParent (Handle window) override;
     int getClassName (Handle window, char* buffer, int bufferSize) override;
     juce::Rectangle<int> getWindowRect (Handle window) override;

@@ -106,6 +106,14 @@ void X11WindowLayer::setStyle (Handle, juce::uint32)
     // changed, and the window-manager hints of a top-level window are ignored on any other.
 }
 
+bool X11WindowLayer::exists (Handle window)
+{
+    auto* c = getConnection();
+    return c != nullptr && window != nullptr &&
+           replyTo<xcb_get_geometry_reply_t> (c, xcb_get_geometry (c, toWindow (window)),
+                                              xcb_get_geometry_reply) != nullptr;
+}
+
 NativeWindowLayer::Handle X11WindowLayer::getParent (Handle window)
 {
     juce::uint32 root = 0;

@@ -113,13 +113,14 @@ protected:
         make (true);
     }
 
-    void make (bool givesEditor)
+    void make (bool givesEditor, bool messageThreadIsTheHosts = true)
     {
         close();
         EditorHostingEnvironment environment;
         environment.milliseconds = [] { return now; };
         environment.approximateMilliseconds = [] { return now; };
         environment.mouseButtonDown = [] { return buttonHeld; };
+        environment.messageThreadIsTheHosts = messageThreadIsTheHosts;
         processor = new EditorProcessor (givesEditor);
         adapter = new JuceVSTWrapper (testHost, std::unique_ptr<juce::AudioProcessor> (processor),
                                       environment);
@@ -394,4 +395,30 @@ TEST_F (EditorHosting, EditorThatChangesSizeAsksTheHostToResizeFirst)
     vst2::ERect* rect = nullptr;
     dispatch (vst2::effEditGetRect, &rect);
     EXPECT_EQ (std::vector<int> ({rect->bottom, rect->right}), std::vector<int> ({400, 500}));
+}
+
+// Where the message thread is the plug-in's own, nothing done there calls the host: no idle time
+// is asked for, and fitting the host's window waits for the host's next effEditIdle.
+TEST_F (EditorHosting, MessageThreadOfThePluginsOwnLeavesHostCallsToTheHostsThreads)
+{
+    make (true, false);
+    dispatch (vst2::effEditGetRect);
+    canSizeWindow = sizesWindow = 1;
+    buttonHeld = true;
+    calls.clear();
+
+    now += 1000;
+    adapter->timerCallback();
+    wrapper()->createComponentSnapshot (wrapper()->getLocalBounds());
+    pumpMessages();
+    processor->getActiveEditor()->setSize (640, 480);
+    EXPECT_TRUE (calls.empty());
+
+    dispatch (vst2::effEditIdle);
+    ASSERT_EQ (calls.size(), 2u);
+    EXPECT_EQ (calls[1].opcode, vst2::audioMasterSizeWindow);
+    EXPECT_EQ (std::make_pair (calls[1].index, calls[1].value),
+               std::make_pair (640, (vst2::VstIntPtr) 480));
+    dispatch (vst2::effEditIdle);
+    EXPECT_EQ (calls.size(), 2u); // asked once
 }

@@ -58,22 +58,33 @@ protected:
         int eventBase = 0, errorBase = 0, major = 0, minor = 0;
         ASSERT_TRUE (XTestQueryExtension (display, &eventBase, &errorBase, &major, &minor));
 
+        makeHost();
+        hostWindow = makeHostWindow (0, 0);
+    }
+
+    void makeHost()
+    {
         host = std::make_unique<TestHost> (library);
         ASSERT_NE (host->effect, nullptr) << library.error();
         host->dispatch (vst2::effOpen);
+    }
 
+    /** A top-level window of the editor's size at (x, y), mapped. */
+    Window makeHostWindow (int x, int y)
+    {
         const auto screen = DefaultScreen (display);
-        hostWindow = XCreateSimpleWindow (display, RootWindow (display, screen), 0, 0, editorWidth,
-                                          editorHeight, 0, BlackPixel (display, screen),
-                                          WhitePixel (display, screen));
-        XStoreName (display, hostWindow, "Test host");
-        XSelectInput (display, hostWindow, StructureNotifyMask);
-        XMapWindow (display, hostWindow);
+        const auto window = XCreateSimpleWindow (
+            display, RootWindow (display, screen), x, y, editorWidth, editorHeight, 0,
+            BlackPixel (display, screen), WhitePixel (display, screen));
+        XStoreName (display, window, "Test host");
+        XSelectInput (display, window, StructureNotifyMask);
+        XMapWindow (display, window);
 
         XEvent event{};
         do
-            XWindowEvent (display, hostWindow, StructureNotifyMask, &event);
+            XWindowEvent (display, window, StructureNotifyMask, &event);
         while (event.type != MapNotify);
+        return window;
     }
 
     void TearDown() override
@@ -382,4 +393,137 @@ TEST_F (EditorInHostWindow, EditorComesAndGoesWhileOtherThreadsProcessAndRestore
             channels.push_back (((std::uint8_t) e.record.midiData[0] & 0x0f) + 1);
         EXPECT_TRUE (channels == std::vector<int>{4} || channels == (std::vector<int>{6, 7}));
     }
+}
+
+// Hosts that load a project on several threads start and end instances on each of them, while
+// other instances keep their editors open and idle.
+TEST_F (EditorInHostWindow, InstancesComeAndGoOnLoaderThreadsWhileEditorsIdle)
+{
+    TestHost second (library);
+    ASSERT_NE (second.effect, nullptr);
+    second.dispatch (vst2::effOpen);
+    const auto secondWindow = makeHostWindow (editorWidth, 0);
+    constexpr int loaders = 2, rounds = 25;
+    std::atomic<int> loaded{0}, loadersDone{0};
+
+    const auto load = [&]
+    {
+        for (int i = 0; i < rounds; ++i)
+        {
+            TestHost instance (library);
+            if (instance.effect == nullptr)
+                continue;
+            instance.dispatch (vst2::effOpen);
+            instance.setRoutes ({{i % 16, 15 - i % 16}});
+            if (instance.getChunk() == stateWith ({{i % 16, 15 - i % 16}}))
+                ++loaded;
+            EXPECT_TRUE (instance.callsFromPluginThreads().empty());
+        }
+        ++loadersDone;
+    };
+
+    onAnotherThread (
+        [&]
+        {
+            ASSERT_EQ (host->dispatch (vst2::effEditOpen, 0, 0, (void*) hostWindow), 1);
+            ASSERT_EQ (second.dispatch (vst2::effEditOpen, 0, 0, (void*) secondWindow), 1);
+            std::thread threads[] = {std::thread (load), std::thread (load)};
+            while (loadersDone < loaders)
+            {
+                host->dispatch (vst2::effEditIdle);
+                second.dispatch (vst2::effEditIdle);
+                std::this_thread::sleep_for (std::chrono::milliseconds (5));
+            }
+            for (auto& t : threads)
+                t.join();
+            EXPECT_EQ (second.dispatch (vst2::effEditClose), 0);
+        });
+
+    EXPECT_EQ (loaded, loaders * rounds);
+    EXPECT_TRUE (host->callsFromPluginThreads().empty());
+    EXPECT_TRUE (second.callsFromPluginThreads().empty());
+    XDestroyWindow (display, secondWindow);
+}
+
+// A button held in the editor while the host idles and closes it: hosts that guard each instance
+// with a lock their callback takes too, and hosts that close the instance from audioMasterIdle.
+// Neither may hang, and the plug-in calls neither from a thread of its own.
+TEST_F (EditorInHostWindow, ButtonHeldWhileAGuardingOrClosingHostIdlesAndClosesTheEditor)
+{
+    struct Case
+    {
+        const char* name;
+        bool guards, closesFromIdle;
+    };
+    for (const auto& kind :
+         {Case{"guards each call", true, false}, Case{"closes from audioMasterIdle", false, true}})
+    {
+        SCOPED_TRACE (kind.name);
+        makeHost();
+        host->guardsEachCall = kind.guards;
+        if (kind.closesFromIdle)
+            host->duringIdle = [this] { host->close(); };
+
+        onAnotherThread (
+            [this]
+            {
+                ASSERT_EQ (host->dispatch (vst2::effEditOpen, 0, 0, (void*) hostWindow), 1);
+                idleFor (std::chrono::milliseconds (300));
+                const auto editor = childrenOf (hostWindow).at (0);
+                const auto from = onScreen (editor, leftConnector (2));
+                const auto to = onScreen (editor, rightConnector (7));
+                moveTo (from);
+                button (Button1, true);
+                for (int i = 1; i <= 12; ++i) // each step repaints the editor with the button held
+                    moveTo (from + (to - from) * i / 12);
+                host->dispatch (vst2::effEditClose);
+                button (Button1, false);
+                host->close();
+            });
+
+        EXPECT_TRUE (host->callsFromPluginThreads().empty());
+    }
+}
+
+namespace
+{
+Display* hostDisplay = nullptr;
+int hostsOwnErrors = 0, otherErrors = 0;
+
+int countHostError (Display* errorDisplay, XErrorEvent*)
+{
+    ++(errorDisplay == hostDisplay ? hostsOwnErrors : otherErrors);
+    return 0;
+}
+} // namespace
+
+// The host destroys its window before it closes the editor. Xlib has one error handler for the
+// whole process: the errors this earns the toolkit must not reach the host's handler, whether that
+// is Xlib's default one, which ends the process, or the host's own.
+TEST_F (EditorInHostWindow, HostsWindowDestroyedUnderTheEditorEndsNoHost)
+{
+    hostDisplay = display;
+    for (const XErrorHandler handler : {XErrorHandler (nullptr), countHostError})
+    {
+        host.reset(); // the toolkit stops, and gives the host back its handler
+        XSetErrorHandler (handler);
+        makeHost();
+        const auto window = makeHostWindow (100, 100);
+        ASSERT_EQ (host->dispatch (vst2::effEditOpen, 0, 0, (void*) window), 1);
+        idleFor (std::chrono::milliseconds (300));
+
+        XDestroyWindow (display, window);
+        XSync (display, False);
+        host->setRoutes ({{0, 1}}); // the editor redraws its links
+        idleFor (std::chrono::milliseconds (600));
+        EXPECT_EQ (host->dispatch (vst2::effEditClose), 0);
+        host->close();
+    }
+
+    // The host's own errors still reach its handler.
+    XDestroyWindow (display, 0x3ffffff);
+    XSync (display, False);
+    EXPECT_EQ (hostsOwnErrors, 1);
+    EXPECT_EQ (otherErrors, 0);
+    XSetErrorHandler (ignoreXError);
 }

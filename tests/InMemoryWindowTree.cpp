@@ -32,6 +32,11 @@ void InMemoryWindowTree::setStyle (Handle window, juce::uint32 style)
         w->style = style;
 }
 
+bool InMemoryWindowTree::exists (Handle window)
+{
+    return find (window) != nullptr;
+}
+
 NativeWindowLayer::Handle InMemoryWindowTree::getParent (Handle window)
 {
     auto* w = find (window);

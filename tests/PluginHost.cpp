@@ -1,6 +1,8 @@
 #include "PluginHost.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <map>
 
 namespace
@@ -13,7 +15,25 @@ std::map<const vst2::AEffect*, TestHost*> hostOf;
 // Calls the plug-in makes while `main` is still building it carry a record the host has not been
 // given yet; they belong to the host that is calling `main`.
 thread_local TestHost* hostBeingBuilt = nullptr;
+
+// How deep the calling thread is in calls of a host's into the plug-in.
+thread_local int hostCallDepth = 0;
 } // namespace
+
+class TestHost::CallScope
+{
+public:
+    explicit CallScope (TestHost& host) : lock (host.guard, std::defer_lock)
+    {
+        if (host.guardsEachCall)
+            lock.lock();
+        ++hostCallDepth;
+    }
+    ~CallScope() { --hostCallDepth; }
+
+private:
+    std::unique_lock<std::recursive_mutex> lock;
+};
 
 std::vector<std::uint8_t> ReceivedEvent::bytes (int count) const
 {
@@ -28,9 +48,12 @@ TestHost::TestHost (const PluginLibrary& library, vst2::VstIntPtr version) : ver
     if (library.entry() == nullptr)
         return;
 
-    hostBeingBuilt = this;
-    effect = library.entry() (callback);
-    hostBeingBuilt = nullptr;
+    {
+        const CallScope scope (*this);
+        hostBeingBuilt = this;
+        effect = library.entry() (callback);
+        hostBeingBuilt = nullptr;
+    }
 
     if (effect != nullptr)
     {
@@ -48,12 +71,15 @@ void TestHost::close()
 {
     if (effect != nullptr)
     {
-        effect->dispatcher (effect, vst2::effClose, 0, 0, nullptr, 0.0f);
+        auto* closing = effect;
+        effect = nullptr;
+        {
+            const CallScope scope (*this);
+            closing->dispatcher (closing, vst2::effClose, 0, 0, nullptr, 0.0f);
+        }
         const std::lock_guard<std::mutex> lock (hostsLock);
-        hostOf.erase (effect);
+        hostOf.erase (closing);
     }
-
-    effect = nullptr;
 }
 
 vst2::VstIntPtr VSTCALLBACK TestHost::callback (vst2::AEffect* effect, vst2::VstInt32 opcode,
@@ -69,7 +95,11 @@ vst2::VstIntPtr VSTCALLBACK TestHost::callback (vst2::AEffect* effect, vst2::Vst
     if (host == nullptr)
         return 0;
 
-    HostCall call{opcode, index, value, opt, effect != nullptr, {}};
+    std::unique_lock<std::recursive_mutex> guarded (host->guard, std::defer_lock);
+    if (host->guardsEachCall)
+        guarded.lock();
+
+    HostCall call{opcode, index, value, opt, effect != nullptr, hostCallDepth > 0, {}};
 
     if (opcode == vst2::audioMasterProcessEvents && ptr != nullptr)
     {
@@ -88,14 +118,24 @@ vst2::VstIntPtr VSTCALLBACK TestHost::callback (vst2::AEffect* effect, vst2::Vst
         }
     }
 
-    const std::lock_guard<std::mutex> lock (host->callsLock);
-    host->calls.push_back (call);
+    {
+        const std::lock_guard<std::mutex> lock (host->callsLock);
+        host->calls.push_back (call);
+    }
+
+    if (opcode == vst2::audioMasterIdle && host->duringIdle)
+        host->duringIdle();
+
     return opcode == vst2::audioMasterVersion ? host->versionAnswer : 0;
 }
 
 vst2::VstIntPtr TestHost::dispatch (vst2::VstInt32 opcode, vst2::VstInt32 index,
                                     vst2::VstIntPtr value, void* ptr, float opt)
 {
+    if (effect == nullptr) // closed: a host calls it no more
+        return 0;
+
+    const CallScope scope (*this);
     return effect->dispatcher (effect, opcode, index, value, ptr, opt);
 }
 
@@ -117,6 +157,7 @@ void TestHost::processReplacing (int frames)
 {
     float* inputs[] = {audio[0].data(), audio[1].data()};
     float* outputs[] = {audio[2].data(), audio[3].data()};
+    const CallScope scope (*this);
     effect->processReplacing (effect, inputs, outputs, frames);
 }
 
@@ -124,6 +165,7 @@ void TestHost::process (int frames)
 {
     float* inputs[] = {audio[0].data(), audio[1].data()};
     float* outputs[] = {audio[2].data(), audio[3].data()};
+    const CallScope scope (*this);
     effect->process (effect, inputs, outputs, frames);
 }
 
@@ -159,14 +201,23 @@ std::vector<HostCall> TestHost::recordedCalls() const
     return calls;
 }
 
-std::vector<HostCall> TestHost::callsWith (vst2::VstInt32 opcode) const
+std::vector<HostCall>
+TestHost::callsWhere (const std::function<bool (const HostCall&)>& wanted) const
 {
     const std::lock_guard<std::mutex> lock (callsLock);
     std::vector<HostCall> found;
-    for (const auto& call : calls)
-        if (call.opcode == opcode)
-            found.push_back (call);
+    std::copy_if (calls.begin(), calls.end(), std::back_inserter (found), wanted);
     return found;
+}
+
+std::vector<HostCall> TestHost::callsWith (vst2::VstInt32 opcode) const
+{
+    return callsWhere ([opcode] (const HostCall& call) { return call.opcode == opcode; });
+}
+
+std::vector<HostCall> TestHost::callsFromPluginThreads() const
+{
+    return callsWhere ([] (const HostCall& call) { return ! call.duringHostCall; });
 }
 
 std::vector<ReceivedEvent> TestHost::takeSentEvents()

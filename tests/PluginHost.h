@@ -3,6 +3,7 @@
 #include "host/VstInterface.h"
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <mutex>
 #include <string>
@@ -50,6 +51,7 @@ struct HostCall
     vst2::VstIntPtr value = 0;
     float opt = 0.0f;
     bool hadRecord = false;
+    bool duringHostCall = false;       // made on a thread that was inside one of the host's calls
     std::vector<ReceivedEvent> events; // audioMasterProcessEvents only
 };
 
@@ -86,6 +88,8 @@ public:
 
     std::vector<HostCall> recordedCalls() const;
     std::vector<HostCall> callsWith (vst2::VstInt32 opcode) const;
+    /** The calls the plug-in made from a thread of its own, outside every call of a host's. */
+    std::vector<HostCall> callsFromPluginThreads() const;
     /** The events of every audioMasterProcessEvents call since the last take, in order. */
     std::vector<ReceivedEvent> takeSentEvents();
     void close();
@@ -97,11 +101,24 @@ public:
         copied them, as a host may. */
     bool scribblesOnEvents = false;
 
+    /** When set, the host holds a lock of the instance's own around every call into it, and its
+        callback takes the same lock, as hosts that serialise each plug-in do. */
+    bool guardsEachCall = false;
+
+    /** Called from inside audioMasterIdle, when set. */
+    std::function<void()> duringIdle;
+
 private:
+    /** Marks the calling thread as inside a call into the plug-in, holding the guard if asked. */
+    class CallScope;
+
+    std::vector<HostCall> callsWhere (const std::function<bool (const HostCall&)>& wanted) const;
+
     static vst2::VstIntPtr VSTCALLBACK callback (vst2::AEffect*, vst2::VstInt32 opcode,
                                                  vst2::VstInt32 index, vst2::VstIntPtr value,
                                                  void* ptr, float opt);
     vst2::VstIntPtr versionAnswer;
+    std::recursive_mutex guard;
     mutable std::mutex callsLock;
     std::vector<HostCall> calls;
     size_t taken = 0;

@@ -16,7 +16,8 @@ add_executable(host_tests
   HostEventsTest.cpp
   HostLibraryTest.cpp
   HostExportsTest.cpp
-  HostConcurrencyTest.cpp)
+  HostConcurrencyTest.cpp
+  HostThreadsTest.cpp)
 target_link_libraries(host_tests PRIVATE switchyard_plugin_host GTest::gtest_main Threads::Threads switchyard_warnings)
 gtest_discover_tests(host_tests DISCOVERY_MODE PRE_TEST PROPERTIES LABELS host)
 # Debian's header reminds its own authors of open questions with #warning.

@@ -1,5 +1,10 @@
 #include "host/HostWindows.h"
 
+NativeWindowLayer::Handle NativeWindowLayer::toolkitParentFor (Handle)
+{
+    return nullptr;
+}
+
 void HostWindows::embed (NativeWindowLayer& layer, Handle editorWindow, Handle hostWindow)
 {
     layer.setParent (editorWindow, hostWindow);

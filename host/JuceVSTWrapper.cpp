@@ -175,15 +175,13 @@ void JuceVSTWrapper::makeEditor()
 
 void JuceVSTWrapper::showEditorIn (void* parentWindow)
 {
-    // The wrapper gets a top-level window of its own, hidden until it has become a child of the
-    // host's window, so that nothing (an X window manager, say) takes it for a window of its own.
-    // The toolkit's window follows the change of parent and takes mouse positions relative to
-    // itself, so clicks land where they are drawn.
+    // The wrapper gets a window of its own, hidden until it has become a child of the host's
+    // window, so that nothing (an X window manager, say) takes it for a window of its own. Where
+    // the toolkit must know its window's parent to place it there, it makes it there at once.
     editorComp->setOpaque (true);
     editorComp->setVisible (false);
-    editorComp->addToDesktop (0);
-
     hostWindow = parentWindow;
+    editorComp->addToDesktop (0, windowLayer().toolkitParentFor (hostWindow));
 
     if (auto* window = editorWindow())
         HostWindows::embed (windowLayer(), window, hostWindow);

@@ -21,6 +21,10 @@ public:
     /** The process's layer for the platform the plug-in is built for. */
     static NativeWindowLayer& forThisPlatform();
 
+    /** The window that the toolkit makes the editor's own window in, before it is put into
+        hostWindow: nullptr for the desktop, where setParent then moves it from. */
+    virtual Handle toolkitParentFor (Handle hostWindow);
+
     /** SetParent: makes newParent the window's parent. */
     virtual void setParent (Handle window, Handle newParent) = 0;
 

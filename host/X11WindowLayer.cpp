@@ -78,6 +78,11 @@ NativeWindowLayer& NativeWindowLayer::forThisPlatform()
     return X11WindowLayer::getInstance();
 }
 
+NativeWindowLayer::Handle X11WindowLayer::toolkitParentFor (Handle hostWindow)
+{
+    return hostWindow;
+}
+
 void X11WindowLayer::setParent (Handle window, Handle newParent)
 {
     if (auto* c = getConnection(); c != nullptr && window != nullptr)

@@ -23,6 +23,9 @@ public:
     /** The process's layer. */
     static X11WindowLayer& getInstance();
 
+    /** The host's window itself: an X11 toolkit window moved into another window behind the
+        toolkit's back takes positions in its parent for positions on the screen. */
+    Handle toolkitParentFor (Handle hostWindow) override;
     void setParent (Handle window, Handle newParent) override;
     juce::uint32 getStyle (Handle window) override;
     void setStyle (Handle window, juce::uint32 style) override;

@@ -69,13 +69,17 @@ protected:
         host->dispatch (vst2::effOpen);
     }
 
-    /** A top-level window of the editor's size at (x, y), mapped. */
-    Window makeHostWindow (int x, int y)
+    /** A top-level window of the editor's size at (x, y), mapped; where the window manager puts
+        it, or left where it is. */
+    Window makeHostWindow (int x, int y, bool managed = true)
     {
         const auto screen = DefaultScreen (display);
         const auto window = XCreateSimpleWindow (
             display, RootWindow (display, screen), x, y, editorWidth, editorHeight, 0,
             BlackPixel (display, screen), WhitePixel (display, screen));
+        XSetWindowAttributes attributes{};
+        attributes.override_redirect = managed ? False : True;
+        XChangeWindowAttributes (display, window, CWOverrideRedirect, &attributes);
         XStoreName (display, window, "Test host");
         XSelectInput (display, window, StructureNotifyMask);
         XMapWindow (display, window);
@@ -180,6 +184,18 @@ protected:
 
     void dragAndBreakALink();
 
+    /** The colour of one pixel as the screen shows it. */
+    juce::Colour pixelAt (Window window, juce::Point<int> where)
+    {
+        auto* shot = XGetImage (display, window, where.x, where.y, 1, 1, AllPlanes, ZPixmap);
+        if (shot == nullptr)
+            return {};
+        const auto pixel = XGetPixel (shot, 0, 0);
+        XDestroyImage (shot);
+        return juce::Colour ((juce::uint8) (pixel >> 16), (juce::uint8) (pixel >> 8),
+                             (juce::uint8) pixel);
+    }
+
     void saveScreenshot (Window window, const char* path)
     {
         const auto a = attributesOf (window);
@@ -235,6 +251,32 @@ TEST_F (EditorInHostWindow, SizeQueryMakesAHiddenEditorAndOpenShowsOneInsideTheH
     idleFor (std::chrono::milliseconds (50));
     EXPECT_TRUE (childrenOf (hostWindow).empty());
     EXPECT_EQ (host->getChunk(), before);
+}
+
+// A host window away from the screen's origin, the editor opened in it again and again: each time
+// it sits at the window's origin and draws its face and its boxes there.
+TEST_F (EditorInHostWindow, EditorReopenedInAWindowAwayFromTheOriginSitsAtItsOriginAndDraws)
+{
+    const auto window = makeHostWindow (200, 150);
+    const juce::Point<int> face (editorWidth / 2, editorHeight / 2), box (50, editorHeight / 2);
+
+    for (int opening = 0; opening < 8; ++opening)
+    {
+        SCOPED_TRACE (opening);
+        ASSERT_EQ (host->dispatch (vst2::effEditOpen, 0, 0, (void*) window), 1);
+        idleFor (std::chrono::milliseconds (200));
+
+        const auto children = childrenOf (window);
+        ASSERT_EQ (children.size(), 1u);
+        const auto editor = attributesOf (children[0]);
+        EXPECT_EQ (juce::Rectangle<int> (editor.x, editor.y, editor.width, editor.height),
+                   juce::Rectangle<int> (0, 0, editorWidth, editorHeight));
+        EXPECT_EQ (pixelAt (window, face), juce::Colour (0xff777777));
+        EXPECT_EQ (pixelAt (window, box), juce::Colour (0xffd3d3d3));
+
+        EXPECT_EQ (host->dispatch (vst2::effEditClose), 0);
+    }
+    XDestroyWindow (display, window);
 }
 
 // The host called main on this thread; everything else comes from another one, as in Ardour.

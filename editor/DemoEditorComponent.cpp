@@ -73,11 +73,16 @@ DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
     websiteLink->setFont (font, false, juce::Justification::horizontallyCentred);
 
     changeListenerCallback (processor);
+
+    processor->setActivityShown (true);
+    startTimerHz (canvas::activityFramesPerSecond);
 }
 
 DemoEditorComponent::~DemoEditorComponent()
 {
     // The processor outlives this editor; its later restores must not reach it.
+    stopTimer();
+    processor->setActivityShown (false);
     processor->removeChangeListener (this);
 
     // Last added first: links before the connectors they point at, connectors before their
@@ -205,6 +210,22 @@ void DemoEditorComponent::rebuildLinksFromMatrix()
                 delete link; // no end for it on the right box
             }
         }
+    }
+}
+
+void DemoEditorComponent::timerCallback()
+{
+    showActivity (processor->takeActivity(), juce::Time::getMillisecondCounter());
+}
+
+void DemoEditorComponent::showActivity (juce::uint32 seen, juce::uint32 now)
+{
+    for (int c = 0; c < channels; ++c)
+    {
+        if (auto* in = inputChannelsBox->findOutputConnector (c))
+            in->showActivity ((seen >> c) & 1, now);
+        if (auto* out = outputChannelsBox->findInputConnector (c))
+            out->showActivity ((seen >> (Switchyard::outputActivityShift + c)) & 1, now);
     }
 }
 

@@ -154,19 +154,33 @@ void DemoEditorComponent::writeLinksToMatrix()
                 routes[cell (i, destination->index)] = 1;
     }
 
-    const juce::ScopedLock lock (processor->getCallbackLock());
+    auto changed = false;
+    {
+        const juce::ScopedLock lock (processor->getCallbackLock());
 
-    // A restore that the canvas does not show yet wins: its own change message rebuilds the
-    // links from it, and these older links must not overwrite it.
-    if (processor->getRestoreCount() != shownRestoreCount)
-        return;
+        // A restore that the canvas does not show yet wins: its own change message rebuilds the
+        // links from it, and these older links must not overwrite it.
+        if (processor->getRestoreCount() != shownRestoreCount)
+            return;
 
-    processor->clearAllRoutes();
+        for (int i = 0; i < channels; ++i)
+            for (int j = 0; j < channels; ++j)
+                changed =
+                    changed || (processor->getRoute (i, j) != 0) != (routes[cell (i, j)] != 0);
 
-    for (int i = 0; i < channels; ++i)
-        for (int j = 0; j < channels; ++j)
-            if (routes[cell (i, j)] != 0)
-                processor->setRoute (1, i, j);
+        processor->clearAllRoutes();
+
+        for (int i = 0; i < channels; ++i)
+            for (int j = 0; j < channels; ++j)
+                if (routes[cell (i, j)] != 0)
+                    processor->setRoute (1, i, j);
+    }
+
+    // The user changed the routes (links rebuilt after a restore write back what was there):
+    // the host may mark its project changed.
+    if (changed)
+        processor->updateHostDisplay (
+            juce::AudioProcessor::ChangeDetails().withNonParameterStateChanged (true));
 }
 
 void DemoEditorComponent::rebuildLinksFromMatrix()

@@ -84,12 +84,18 @@ vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt3
         if (reentryGuard)
             return 0;
 
-        fitHostWindowAsked(); // here, on the host's thread, which may be asked things
+        // Here, on the host's thread, which may be asked things.
+        fitHostWindowAsked();
+        tellHostOfEditedRoutes();
+        return PluginToolkit::callOnMessageThread ([&]
+                                                   { return dispatchEditorOpcode (opcode, ptr); });
+
+    case vst2::effEditClose:
+        tellHostOfEditedRoutes();
         [[fallthrough]];
 
     case vst2::effEditGetRect:
     case vst2::effEditOpen:
-    case vst2::effEditClose:
         return PluginToolkit::callOnMessageThread ([&]
                                                    { return dispatchEditorOpcode (opcode, ptr); });
 
@@ -606,6 +612,15 @@ void JuceVSTWrapper::audioProcessorParameterChanged (juce::AudioProcessor*, int 
     automateParameter (index, value);
 }
 
-void JuceVSTWrapper::audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&)
+void JuceVSTWrapper::audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails& details)
 {
+    // On the message thread, which may not be the host's: the host hears at its next idle.
+    if (details.nonParameterStateChanged)
+        routesEdited = true;
+}
+
+void JuceVSTWrapper::tellHostOfEditedRoutes()
+{
+    if (routesEdited.exchange (false))
+        callHost (vst2::audioMasterUpdateDisplay);
 }

@@ -295,9 +295,13 @@ void EditorInHostWindow::dragAndBreakALink()
     ASSERT_EQ (children.size(), 1u);
     const auto editor = children[0];
 
+    // Each gesture tells the host once, on its own thread, that the routes changed.
+    const auto notifications = [this]
+    { return host->callsWith (vst2::audioMasterUpdateDisplay).size(); };
     drag (onScreen (editor, leftConnector (0)), onScreen (editor, rightConnector (15)));
     idleFor (std::chrono::milliseconds (100));
     EXPECT_EQ (host->getChunk(), stateWith ({{0, 15}}));
+    EXPECT_EQ (notifications(), 1u);
     saveScreenshot (editor, EDITOR_SCREENSHOT_PATH);
 
     // The right button on the connector opens its menu in a window of its own.
@@ -322,6 +326,13 @@ void EditorInHostWindow::dragAndBreakALink()
     button (Button1, false);
     idleFor (std::chrono::milliseconds (200));
     EXPECT_EQ (host->getChunk(), stateWith ({}));
+    EXPECT_EQ (notifications(), 2u);
+
+    // A restore by the host itself tells nobody.
+    host->setRoutes ({{3, 4}});
+    idleFor (std::chrono::milliseconds (300));
+    EXPECT_EQ (notifications(), 2u);
+    EXPECT_TRUE (host->callsFromPluginThreads().empty());
 
     // Closing the plug-in with its editor open takes the editor's window away too.
     host->close();

@@ -106,12 +106,12 @@ protected:
     void idleFor (std::chrono::milliseconds duration)
     {
         XSync (display, False);
-        const auto end = std::chrono::steady_clock::now() + duration;
-        do
+        constexpr std::chrono::milliseconds step (5);
+        for (std::chrono::milliseconds waited (0); waited <= duration; waited += step)
         {
             host->dispatch (vst2::effEditIdle);
-            std::this_thread::sleep_for (std::chrono::milliseconds (5));
-        } while (std::chrono::steady_clock::now() < end);
+            std::this_thread::sleep_for (step);
+        }
     }
 
     std::vector<Window> childrenOf (Window window)

@@ -71,6 +71,9 @@ DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
     websiteLink->setBounds (w - canvas::websiteLinkWidth, h - canvas::bottomLineRise,
                             canvas::websiteLinkWidth, canvas::bottomLineHeight);
     websiteLink->setFont (font, false, juce::Justification::horizontallyCentred);
+    // A click in the canvas would hand the link the keyboard, and the host's Return key would
+    // then open a web browser: the link answers the mouse only.
+    websiteLink->setWantsKeyboardFocus (false);
 
     changeListenerCallback (processor);
 

@@ -75,6 +75,7 @@ JuceVSTWrapper::~JuceVSTWrapper()
 vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt32 index,
                                             vst2::VstIntPtr value, void* ptr, float opt)
 {
+    // What the host is told or asked, it is told or asked here, on its own thread.
     switch (opcode)
     {
     case vst2::effEditIdle:
@@ -84,24 +85,23 @@ vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt3
         if (reentryGuard)
             return 0;
 
-        // Here, on the host's thread, which may be asked things.
         fitHostWindowAsked();
         tellHostOfEditedRoutes();
-        return PluginToolkit::callOnMessageThread ([&]
-                                                   { return dispatchEditorOpcode (opcode, ptr); });
+        break;
 
     case vst2::effEditClose:
         tellHostOfEditedRoutes();
-        [[fallthrough]];
+        break;
 
     case vst2::effEditGetRect:
     case vst2::effEditOpen:
-        return PluginToolkit::callOnMessageThread ([&]
-                                                   { return dispatchEditorOpcode (opcode, ptr); });
+        break;
 
     default:
         return AudioEffectX::dispatcher (opcode, index, value, ptr, opt);
     }
+
+    return PluginToolkit::callOnMessageThread ([&] { return dispatchEditorOpcode (opcode, ptr); });
 }
 
 vst2::VstIntPtr JuceVSTWrapper::dispatchEditorOpcode (vst2::VstInt32 opcode, void* ptr)

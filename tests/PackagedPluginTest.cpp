@@ -1,12 +1,16 @@
 // The plug-in as a release package delivers it, loaded as a host loads it from the folder the
 // package was unpacked into (tests/check-package unpacks it): it must be Lampwick, of the version
-// the package is named after, and route.
+// the package is named after, and route. On Windows, the DLL's version resource must say the same.
 //   package_tests PLUGIN_PATH VERSION
 
 #include "PluginHost.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace
 {
@@ -61,6 +65,45 @@ TEST_F (PackagedPlugin, Routes)
     ASSERT_EQ (sent.size(), 1u);
     EXPECT_EQ (sent[0].bytes (3), (std::vector<std::uint8_t>{0x93, 60, 100}));
 }
+
+#ifdef _WIN32
+// What Explorer's file properties and a host's plug-in list read.
+TEST_F (PackagedPlugin, VersionResourceNamesThePlugInAndTheVersion)
+{
+    DWORD unused = 0;
+    std::vector<char> info (GetFileVersionInfoSizeA (pluginPath.c_str(), &unused));
+    ASSERT_FALSE (info.empty()) << "no version resource";
+    ASSERT_TRUE (GetFileVersionInfoA (pluginPath.c_str(), 0, (DWORD) info.size(), info.data()));
+
+    const auto text = [&] (const std::string& name) -> std::string
+    {
+        char* value = nullptr;
+        UINT length = 0;
+        const auto path = "\\StringFileInfo\\040904B0\\" + name;
+        if (! VerQueryValueA (info.data(), path.c_str(), (void**) &value, &length) || length == 0)
+            return "(missing)";
+        return value;
+    };
+    EXPECT_EQ (text ("ProductName"), host.text (vst2::effGetProductString));
+    EXPECT_EQ (text ("CompanyName"), host.text (vst2::effGetVendorString));
+    EXPECT_EQ (text ("ProductVersion"), packageVersion);
+    EXPECT_EQ (text ("FileVersion"), packageVersion);
+    EXPECT_EQ (text ("OriginalFilename"), "Lampwick.dll");
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE (VerQueryValueA (info.data(), "\\", (void**) &fixed, &size));
+    ASSERT_GE (size, sizeof (VS_FIXEDFILEINFO));
+    const auto version = parse (packageVersion);
+    const DWORD high = (DWORD (version.major) << 16) | DWORD (version.minor);
+    const DWORD low = DWORD (version.patch) << 16;
+    EXPECT_EQ (fixed->dwFileVersionMS, high);
+    EXPECT_EQ (fixed->dwFileVersionLS, low);
+    EXPECT_EQ (fixed->dwProductVersionMS, high);
+    EXPECT_EQ (fixed->dwProductVersionLS, low);
+    EXPECT_EQ (fixed->dwFileType, DWORD (VFT_DLL));
+}
+#endif
 
 int main (int argc, char** argv)
 {

@@ -71,11 +71,14 @@ DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
     websiteLink->setBounds (w - canvas::websiteLinkWidth, h - canvas::bottomLineRise,
                             canvas::websiteLinkWidth, canvas::bottomLineHeight);
     websiteLink->setFont (font, false, juce::Justification::horizontallyCentred);
-    // A click in the canvas would hand the link the keyboard, and the host's Return key would
-    // then open a web browser: the link answers the mouse only.
+    // A click in the canvas takes the keyboard to the canvas itself, which presses nothing with
+    // Return or Space and keeps the keyboard while its menus are open (the toolkit closes a menu
+    // at once when none of its components has the keyboard). The link answers the mouse only:
+    // with the keyboard, the host's Return key would open a web browser.
     websiteLink->setWantsKeyboardFocus (false);
 
     changeListenerCallback (processor);
+    setWantsKeyboardFocus (true);
 
     processor->setActivityShown (true);
     startTimerHz (canvas::activityFramesPerSecond);

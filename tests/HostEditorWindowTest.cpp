@@ -318,10 +318,11 @@ void EditorInHostWindow::dragAndBreakALink()
             menu = window;
     ASSERT_NE (menu, 0u) << "no menu appeared";
 
-    // Its only item, "Break Links", fills it.
+    // Its only item, "Break Links", fills it. The toolkit takes no click on a menu in the first
+    // 250 ms after it opened it (that would be the release of the press that opened it).
     const auto menuArea = attributesOf (menu);
     moveTo (onScreen (menu, {menuArea.width / 2, menuArea.height / 2}));
-    idleFor (std::chrono::milliseconds (100));
+    idleFor (std::chrono::milliseconds (400));
     button (Button1, true);
     button (Button1, false);
     idleFor (std::chrono::milliseconds (200));

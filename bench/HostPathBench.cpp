@@ -152,6 +152,51 @@ void BM_HostPathOverLeastWork (benchmark::State& state)
 BENCHMARK (BM_HostPathOverLeastWork)
     ->ArgNames ({"events", "fanout"})
     ->ArgsProduct ({{16, 256, 4096}, {1, 4, 16}});
+
+/** What showing MIDI activity costs the host path: an instance whose editor exists (made by the
+    size query, so no display is needed) publishes the channels each block used; one without
+    does not. The two are timed in turns, as above. */
+void BM_HostPathWithActivityOverWithout (benchmark::State& state)
+{
+    HostPath without, with;
+    vst2::ERect* rect = nullptr;
+    if (! without.isReady() || ! with.isReady() ||
+        with.dispatch (vst2::effEditGetRect, 0, &rect) == 0)
+    {
+        state.SkipWithError ("the plug-in or its editor did not load");
+        return;
+    }
+
+    const auto numEvents = (int) state.range (0), fanOut = (int) state.range (1);
+    for (auto* host : {&without, &with})
+    {
+        host->setFanOut (fanOut);
+        host->setInput (numEvents);
+    }
+    const auto blocksPerTurn = std::max (1, 65536 / (numEvents * fanOut));
+
+    using Clock = std::chrono::steady_clock;
+    const auto timeOf = [blocksPerTurn] (HostPath& host)
+    {
+        const auto start = Clock::now();
+        for (int i = 0; i < blocksPerTurn; ++i)
+            host.runBlock();
+        return std::chrono::duration<double> (Clock::now() - start).count();
+    };
+
+    double withSeconds = 0, withoutSeconds = 0;
+    for (auto _ : state)
+    {
+        withoutSeconds += timeOf (without);
+        withSeconds += timeOf (with);
+    }
+
+    state.counters["x_without_activity"] = withSeconds / withoutSeconds;
+}
+
+BENCHMARK (BM_HostPathWithActivityOverWithout)
+    ->ArgNames ({"events", "fanout"})
+    ->ArgsProduct ({{16, 256, 4096}, {4}});
 } // namespace
 
 BENCHMARK_MAIN();

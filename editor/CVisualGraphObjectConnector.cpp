@@ -37,7 +37,26 @@ void CVisualGraphObjectConnector::handleBreakLinksMenu (int result)
 void CVisualGraphObjectConnector::paint (juce::Graphics& g)
 {
     const auto active = isMouseOverOrDragging() || highlighted;
-    g.fillAll (active ? canvas::connectorActiveColour : canvas::connectorColour);
+    const auto idle =
+        canvas::connectorColour.interpolatedWith (canvas::connectorActivityColour, activity);
+    g.fillAll (active ? canvas::connectorActiveColour : idle);
+}
+
+void CVisualGraphObjectConnector::showActivity (bool seen, juce::uint32 now)
+{
+    if (seen)
+        lastActivityTime = now;
+    else if (activity == 0.0f)
+        return;
+
+    const auto since = (float) (now - lastActivityTime);
+    const auto level = juce::jmax (0.0f, 1.0f - since / (float) canvas::activityFadeMs);
+
+    if (level != activity)
+    {
+        activity = level;
+        repaint();
+    }
 }
 
 void CVisualGraphObjectConnector::updatePosition()

@@ -44,6 +44,12 @@ public:
     CVisualGraphObject* getOwner() const noexcept { return owner; }
     const std::set<CVisualGraphObjectConnectionLink*>& getLinks() const noexcept { return links; }
     bool isHighlighted() const noexcept { return highlighted; }
+
+    /** Lights the connector when its channel has carried MIDI at now (in milliseconds), and
+        fades it out over the time after the last such moment. */
+    void showActivity (bool seen, juce::uint32 now);
+    /** How brightly it is lit: 1 just after MIDI, 0 once faded. */
+    float getActivity() const noexcept { return activity; }
     juce::Point<int> getCentre() const;
 
 protected:
@@ -54,6 +60,8 @@ protected:
     CVisualGraphObjectConnectionLink* dragLink = nullptr;
     CVisualGraphObjectConnector* dropTarget = nullptr;
     bool highlighted = false;
+    juce::uint32 lastActivityTime = 0;
+    float activity = 0.0f;
 
 public:
     /** Number among the owner's inputs or outputs, from 0; the editor reads it as the channel. */

@@ -16,6 +16,9 @@ constexpr int shadowOffsetY = 5;
 constexpr int connectorSize = 8;
 const juce::Colour connectorColour{0xff000000};
 const juce::Colour connectorActiveColour{0xffffffff};
+const juce::Colour connectorActivityColour{0xff40e040}; // MIDI on its channel, fading out
+constexpr juce::uint32 activityFadeMs = 250;
+constexpr int activityFramesPerSecond = 30;
 constexpr const char* breakLinksText = "Break Links";
 constexpr const char* breakAllLinksText = "Break All Links";
 constexpr int breakMenuItemId = 1;

@@ -71,13 +71,21 @@ DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
     websiteLink->setBounds (w - canvas::websiteLinkWidth, h - canvas::bottomLineRise,
                             canvas::websiteLinkWidth, canvas::bottomLineHeight);
     websiteLink->setFont (font, false, juce::Justification::horizontallyCentred);
+    // A click in the canvas would hand the link the keyboard, and the host's Return key would
+    // then open a web browser: the link answers the mouse only.
+    websiteLink->setWantsKeyboardFocus (false);
 
     changeListenerCallback (processor);
+
+    processor->setActivityShown (true);
+    startTimerHz (canvas::activityFramesPerSecond);
 }
 
 DemoEditorComponent::~DemoEditorComponent()
 {
     // The processor outlives this editor; its later restores must not reach it.
+    stopTimer();
+    processor->setActivityShown (false);
     processor->removeChangeListener (this);
 
     // Last added first: links before the connectors they point at, connectors before their
@@ -149,19 +157,33 @@ void DemoEditorComponent::writeLinksToMatrix()
                 routes[cell (i, destination->index)] = 1;
     }
 
-    const juce::ScopedLock lock (processor->getCallbackLock());
+    auto changed = false;
+    {
+        const juce::ScopedLock lock (processor->getCallbackLock());
 
-    // A restore that the canvas does not show yet wins: its own change message rebuilds the
-    // links from it, and these older links must not overwrite it.
-    if (processor->getRestoreCount() != shownRestoreCount)
-        return;
+        // A restore that the canvas does not show yet wins: its own change message rebuilds the
+        // links from it, and these older links must not overwrite it.
+        if (processor->getRestoreCount() != shownRestoreCount)
+            return;
 
-    processor->clearAllRoutes();
+        for (int i = 0; i < channels; ++i)
+            for (int j = 0; j < channels; ++j)
+                changed =
+                    changed || (processor->getRoute (i, j) != 0) != (routes[cell (i, j)] != 0);
 
-    for (int i = 0; i < channels; ++i)
-        for (int j = 0; j < channels; ++j)
-            if (routes[cell (i, j)] != 0)
-                processor->setRoute (1, i, j);
+        processor->clearAllRoutes();
+
+        for (int i = 0; i < channels; ++i)
+            for (int j = 0; j < channels; ++j)
+                if (routes[cell (i, j)] != 0)
+                    processor->setRoute (1, i, j);
+    }
+
+    // The user changed the routes (links rebuilt after a restore write back what was there):
+    // the host may mark its project changed.
+    if (changed)
+        processor->updateHostDisplay (
+            juce::AudioProcessor::ChangeDetails().withNonParameterStateChanged (true));
 }
 
 void DemoEditorComponent::rebuildLinksFromMatrix()
@@ -205,6 +227,22 @@ void DemoEditorComponent::rebuildLinksFromMatrix()
                 delete link; // no end for it on the right box
             }
         }
+    }
+}
+
+void DemoEditorComponent::timerCallback()
+{
+    showActivity (processor->takeActivity(), juce::Time::getMillisecondCounter());
+}
+
+void DemoEditorComponent::showActivity (juce::uint32 seen, juce::uint32 now)
+{
+    for (int c = 0; c < channels; ++c)
+    {
+        if (auto* in = inputChannelsBox->findOutputConnector (c))
+            in->showActivity ((seen >> c) & 1, now);
+        if (auto* out = outputChannelsBox->findInputConnector (c))
+            out->showActivity ((seen >> (Switchyard::outputActivityShift + c)) & 1, now);
     }
 }
 

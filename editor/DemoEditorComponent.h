@@ -14,7 +14,8 @@ class CVisualGraphObject;
     rewrites the whole matrix; every restore of the processor's state rebuilds every link. */
 class DemoEditorComponent : public juce::AudioProcessorEditor,
                             public juce::ChangeListener,
-                            public juce::Button::Listener
+                            public juce::Button::Listener,
+                            private juce::Timer
 {
 public:
     explicit DemoEditorComponent (Switchyard* processor);
@@ -28,7 +29,12 @@ public:
     void buttonClicked (juce::Button*) override;
     void buttonStateChanged (juce::Button*) override;
 
+    /** Lights the connectors of the channels in seen (as the processor's takeActivity gives
+        them) at now, in milliseconds, and fades the others. */
+    void showActivity (juce::uint32 seen, juce::uint32 now);
+
 private:
+    void timerCallback() override;
     void writeLinksToMatrix();
     void rebuildLinksFromMatrix();
     void addChannelLabel (CVisualGraphObject& box, int channelIndex, int x, const juce::Font& font);

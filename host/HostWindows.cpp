@@ -5,6 +5,11 @@ NativeWindowLayer::Handle NativeWindowLayer::toolkitParentFor (Handle)
     return nullptr;
 }
 
+bool NativeWindowLayer::isOnTop (Handle)
+{
+    return false;
+}
+
 void HostWindows::embed (NativeWindowLayer& layer, Handle editorWindow, Handle hostWindow)
 {
     layer.setParent (editorWindow, hostWindow);
@@ -92,7 +97,11 @@ HostWindows::Handle HostWindows::findFrame (NativeWindowLayer& layer, Handle edi
 
 void HostWindows::bringFrameToFront (NativeWindowLayer& layer, Handle editorWindow)
 {
-    if (auto* frame = findFrame (layer, editorWindow))
+    // A frame on top already is left alone: raising it again changes nothing for Windows, but
+    // under wine it reconfigures the X window behind it, which is not wine's own where the host
+    // has put its window inside a window of its own, as LMMS does. Wine then moves the host's
+    // window to where it believes it is on the screen, or restacks LMMS's own windows.
+    if (auto* frame = findFrame (layer, editorWindow); frame != nullptr && ! layer.isOnTop (frame))
         layer.raiseWindow (frame);
 }
 

@@ -37,7 +37,8 @@ public:
         top-level window; nullptr when editorWindow is nullptr. */
     static Handle findFrame (NativeWindowLayer&, Handle editorWindow);
 
-    /** Raises the host's frame around editorWindow to the top, without moving or resizing it. */
+    /** Raises the host's frame around editorWindow to the top, without moving or resizing it,
+        unless it is there already. */
     static void bringFrameToFront (NativeWindowLayer&, Handle editorWindow);
 
 private:

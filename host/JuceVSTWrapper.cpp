@@ -75,6 +75,7 @@ JuceVSTWrapper::~JuceVSTWrapper()
 vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt32 index,
                                             vst2::VstIntPtr value, void* ptr, float opt)
 {
+    // What the host is told or asked, it is told or asked here, on its own thread.
     switch (opcode)
     {
     case vst2::effEditIdle:
@@ -84,18 +85,23 @@ vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt3
         if (reentryGuard)
             return 0;
 
-        fitHostWindowAsked(); // here, on the host's thread, which may be asked things
-        [[fallthrough]];
+        fitHostWindowAsked();
+        tellHostOfEditedRoutes();
+        break;
+
+    case vst2::effEditClose:
+        tellHostOfEditedRoutes();
+        break;
 
     case vst2::effEditGetRect:
     case vst2::effEditOpen:
-    case vst2::effEditClose:
-        return PluginToolkit::callOnMessageThread ([&]
-                                                   { return dispatchEditorOpcode (opcode, ptr); });
+        break;
 
     default:
         return AudioEffectX::dispatcher (opcode, index, value, ptr, opt);
     }
+
+    return PluginToolkit::callOnMessageThread ([&] { return dispatchEditorOpcode (opcode, ptr); });
 }
 
 vst2::VstIntPtr JuceVSTWrapper::dispatchEditorOpcode (vst2::VstInt32 opcode, void* ptr)
@@ -606,6 +612,15 @@ void JuceVSTWrapper::audioProcessorParameterChanged (juce::AudioProcessor*, int 
     automateParameter (index, value);
 }
 
-void JuceVSTWrapper::audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&)
+void JuceVSTWrapper::audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails& details)
 {
+    // On the message thread, which may not be the host's: the host hears at its next idle.
+    if (details.nonParameterStateChanged)
+        routesEdited = true;
+}
+
+void JuceVSTWrapper::tellHostOfEditedRoutes()
+{
+    if (routesEdited.exchange (false))
+        callHost (vst2::audioMasterUpdateDisplay);
 }

@@ -131,6 +131,9 @@ private:
     void idleEditor();
     void fitHostWindow (const WindowFit&);
     void fitHostWindowAsked();
+    /** On the host's thread: tells the host of the routes the user has changed since it last
+        heard, once however many changes came in between. */
+    void tellHostOfEditedRoutes();
     NativeWindowLayer& windowLayer() const;
     NativeWindowLayer::Handle editorWindow() const;
 
@@ -162,6 +165,7 @@ private:
 
     std::mutex fitLock;
     std::optional<WindowFit> fitAsked; // for the host's next effEditIdle
+    std::atomic<bool> routesEdited{false};
 
     JUCE_DECLARE_NON_COPYABLE (JuceVSTWrapper)
 };

@@ -51,6 +51,10 @@ public:
     /** SetWindowPos with HWND_TOP, SWP_NOMOVE | SWP_NOSIZE: to the top of the Z order. */
     virtual void raiseWindow (Handle window) = 0;
 
+    /** GetWindow (GW_HWNDPREV) and IsWindowVisible: whether no visible window lies above the window
+        in the Z order of its siblings. The default, for a layer that cannot tell, answers false. */
+    virtual bool isOnTop (Handle window);
+
     /** GetSystemMetrics (SM_CYFIXEDFRAME): the thickness of a fixed window frame. */
     virtual int getFixedFrameThickness() = 0;
 };

@@ -16,7 +16,12 @@ struct PluginIdentity
 
     static constexpr const char* effectName = "Lampwick";
     static constexpr const char* vendorName = "Quennell music";
-    static constexpr vst2::VstInt32 vendorVersion = 1000;
+    // The project's version (CMakeLists.txt) as one number, one digit for the minor version and
+    // two for the patch: 1.2.3 is 1203.
+    static constexpr vst2::VstInt32 vendorVersion =
+        LAMPWICK_VERSION_MAJOR * 1000 + LAMPWICK_VERSION_MINOR * 100 + LAMPWICK_VERSION_PATCH;
+    static_assert (LAMPWICK_VERSION_MINOR < 10 && LAMPWICK_VERSION_PATCH < 100,
+                   "the version does not fit the vendor version's digits");
     static constexpr vst2::VstInt32 category = vst2::kPlugCategSynth;
     static constexpr vst2::VstInt32 vstVersion = 2300;
     static constexpr vst2::VstInt32 identify = vst2::fourCharacters ('N', 'v', 'E', 'f');

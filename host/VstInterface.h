@@ -227,6 +227,7 @@ enum AudioMasterOpcodes : VstInt32
     audioMasterWantMidi = 6,
     audioMasterProcessEvents = 8,
     audioMasterSizeWindow = 15,
-    audioMasterCanDo = 37
+    audioMasterCanDo = 37,
+    audioMasterUpdateDisplay = 42
 };
 } // namespace vst2

@@ -79,6 +79,19 @@ void Win32WindowLayer::raiseWindow (Handle window)
     SetWindowPos (toWindow (window), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+bool Win32WindowLayer::isOnTop (Handle window)
+{
+    if (! IsWindow (toWindow (window)))
+        return false;
+
+    for (auto* above = GetWindow (toWindow (window), GW_HWNDPREV); above != nullptr;
+         above = GetWindow (above, GW_HWNDPREV))
+        if (IsWindowVisible (above))
+            return false;
+
+    return true;
+}
+
 int Win32WindowLayer::getFixedFrameThickness()
 {
     return GetSystemMetrics (SM_CYFIXEDFRAME);

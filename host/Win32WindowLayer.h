@@ -21,5 +21,6 @@ public:
     juce::Rectangle<int> getWindowRect (Handle window) override;
     void resizeWindow (Handle window, int width, int height) override;
     void raiseWindow (Handle window) override;
+    bool isOnTop (Handle window) override;
     int getFixedFrameThickness() override;
 };

@@ -60,6 +60,13 @@ void Switchyard::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer& midi
     constexpr auto mostCopies = (size_t) numChannels * (Layout::headerBytes + 3);
     const auto* end = midiMessages.data.end();
     MidiBufferLayout::Scratch::Writer routed (routedEvents);
+    juce::uint32 used = 0; // the channels events came in and went out on
+
+    const auto note = [&used] (const juce::uint8* bytes, HeldNotes::Outputs outputs)
+    {
+        used |= (1u << (bytes[0] & 0x0f)) | ((juce::uint32) outputs << outputActivityShift);
+        return outputs;
+    };
 
     for (const juce::uint8* event = midiMessages.data.begin(); event < end;)
     {
@@ -70,7 +77,8 @@ void Switchyard::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer& midi
         {
             // Notes, controllers, pitch bend: most of what comes. Branching on the length here
             // lets the walk read on without waiting for each event's byte count.
-            const auto outputs = heldNotes.route (bytes, 3, rowOutputs[bytes[0] & 0x0f]);
+            const auto outputs =
+                note (bytes, heldNotes.route (bytes, 3, rowOutputs[bytes[0] & 0x0f]));
             routed.wrote (writeCopies<3> (routed.room (mostCopies), event, outputs));
             event = Layout::nextAfter<3> (event);
             continue;
@@ -85,7 +93,8 @@ void Switchyard::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer& midi
         else if (numBytes > 0 && numBytes < 3 && bytes[0] >= 0x80)
         {
             // Program change and channel pressure, and channel messages cut short.
-            const auto outputs = heldNotes.route (bytes, numBytes, rowOutputs[bytes[0] & 0x0f]);
+            const auto outputs =
+                note (bytes, heldNotes.route (bytes, numBytes, rowOutputs[bytes[0] & 0x0f]));
             auto* out = routed.room (mostCopies);
             routed.wrote (numBytes == 2 ? writeCopies<2> (out, event, outputs)
                                         : writeCopies<1> (out, event, outputs));
@@ -96,6 +105,9 @@ void Switchyard::processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer& midi
 
     midiMessages.clear();
     routed.appendTo (midiMessages);
+
+    if (used != 0 && activityShown.load (std::memory_order_relaxed))
+        activity.fetch_or (used, std::memory_order_relaxed);
 }
 
 juce::AudioProcessorEditor* Switchyard::createEditor()
@@ -202,4 +214,18 @@ juce::uint8 Switchyard::getRoute (int inputChannel, int outputChannel) const
 juce::uint32 Switchyard::getRestoreCount() const
 {
     return restoreCount;
+}
+
+void Switchyard::setActivityShown (bool shown)
+{
+    activityShown = shown;
+    activity = 0;
+}
+
+juce::uint32 Switchyard::takeActivity()
+{
+    // Looked at before it is taken, so that an idle canvas writes nothing the audio thread reads.
+    return activity.load (std::memory_order_relaxed) != 0
+               ? activity.exchange (0, std::memory_order_relaxed)
+               : 0;
 }

@@ -5,6 +5,7 @@
 #include "plugin/QuennellFilterBase.h"
 
 #include <array>
+#include <atomic>
 
 /** The plug-in's processor: a 16 x 16 routing matrix (input channel x output channel) applied to
     the MIDI of every block. Every channel event on input channel r is copied, at its own sample
@@ -48,6 +49,13 @@ public:
         way from its own older edits. */
     juce::uint32 getRestoreCount() const;
 
+    /** Which channels have carried events since the last take, while an editor shows them:
+        input channel c as bit c, output channel c as bit 16 + c. The processing path sets the
+        bits without locks or allocation; any thread may take them. */
+    void setActivityShown (bool shown);
+    juce::uint32 takeActivity();
+    static constexpr int outputActivityShift = 16;
+
 private:
     void updateRowOutputs (int inputChannel);
 
@@ -60,6 +68,9 @@ private:
 
     // Where held notes and pedals went; only routing touches it.
     HeldNotes heldNotes;
+
+    std::atomic<bool> activityShown{false};
+    std::atomic<juce::uint32> activity{0};
 
     // Routed copies of the block being processed, before they replace the block's events. A
     // member, so that its storage survives from block to block.

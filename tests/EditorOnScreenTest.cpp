@@ -46,6 +46,12 @@ TEST (EditorOnScreen, ClosesCleanlyWithTheBoxShadowsShowing)
                 ++foreignChildren;
         EXPECT_EQ (foreignChildren, 8) << "four shadow strips per box";
 
+        // A click in the canvas (which wants no keys itself) leaves the keyboard with nothing
+        // that Return or Space would press, such as the web link.
+        editor->grabKeyboardFocus();
+        EXPECT_EQ (dynamic_cast<juce::Button*> (juce::Component::getCurrentlyFocusedComponent()),
+                   nullptr);
+
         processor.editorBeingDeleted (editor);
         delete editor;
         pumpMessages();

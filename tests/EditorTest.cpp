@@ -314,6 +314,42 @@ TEST_F (Editor, BreakingALinkKeepsTheReleaseOfANoteItStarted)
     EXPECT_EQ (play (juce::MidiMessage::noteOff (1, 60)), (std::vector<int>{4, 5}));
 }
 
+// A block lights the connectors of the channels it used, inputs on the left and outputs on the
+// right, and they fade out over a quarter of a second.
+TEST_F (Editor, ConnectorsOfTheChannelsABlockUsedLightAndFade)
+{
+    restore ({{0, 3, 1}, {0, 9, 1}});
+    open();
+    juce::MidiBuffer block;
+    block.addEvent (juce::MidiMessage::noteOn (1, 60, (juce::uint8) 100), 0);
+    block.addEvent (juce::MidiMessage::controllerEvent (5, 7, 90), 3); // no route from 5
+    block.addEvent (juce::MidiMessage::midiClock(), 4);                // no channel
+    juce::AudioBuffer<float> audio (2, 0);
+    processor.processBlock (audio, block);
+
+    using Lit = std::vector<std::pair<bool, int>>;
+    const auto lit = [this]
+    {
+        Lit on;
+        for (bool left : {true, false})
+            for (int c = 1; c <= 16; ++c)
+                if (connector (left, c)->getActivity() > 0.0f)
+                    on.emplace_back (left, c);
+        return on;
+    };
+
+    editor->showActivity (processor.takeActivity(), 1000);
+    EXPECT_EQ (lit(), (Lit{{true, 1}, {true, 5}, {false, 4}, {false, 10}}));
+    auto* input = connector (true, 1);
+    EXPECT_EQ (editor->createComponentSnapshot (input->getBounds()).getPixelAt (0, 0),
+               juce::Colour (0xff40e040));
+
+    editor->showActivity (processor.takeActivity(), 1125);
+    EXPECT_FLOAT_EQ (input->getActivity(), 0.5f);
+    editor->showActivity (processor.takeActivity(), 1250);
+    EXPECT_EQ (lit(), Lit{});
+}
+
 TEST_F (Editor, BreakAllLinksOnEitherBoxClearsTheMatrix)
 {
     const auto menu = CVisualGraphObject::createBreakAllLinksMenu();

@@ -106,12 +106,12 @@ protected:
     void idleFor (std::chrono::milliseconds duration)
     {
         XSync (display, False);
-        const auto end = std::chrono::steady_clock::now() + duration;
-        do
+        constexpr std::chrono::milliseconds step (5);
+        for (std::chrono::milliseconds waited (0); waited <= duration; waited += step)
         {
             host->dispatch (vst2::effEditIdle);
-            std::this_thread::sleep_for (std::chrono::milliseconds (5));
-        } while (std::chrono::steady_clock::now() < end);
+            std::this_thread::sleep_for (step);
+        }
     }
 
     std::vector<Window> childrenOf (Window window)
@@ -295,9 +295,13 @@ void EditorInHostWindow::dragAndBreakALink()
     ASSERT_EQ (children.size(), 1u);
     const auto editor = children[0];
 
+    // Each gesture tells the host once, on its own thread, that the routes changed.
+    const auto notifications = [this]
+    { return host->callsWith (vst2::audioMasterUpdateDisplay).size(); };
     drag (onScreen (editor, leftConnector (0)), onScreen (editor, rightConnector (15)));
     idleFor (std::chrono::milliseconds (100));
     EXPECT_EQ (host->getChunk(), stateWith ({{0, 15}}));
+    EXPECT_EQ (notifications(), 1u);
     saveScreenshot (editor, EDITOR_SCREENSHOT_PATH);
 
     // The right button on the connector opens its menu in a window of its own.
@@ -322,6 +326,13 @@ void EditorInHostWindow::dragAndBreakALink()
     button (Button1, false);
     idleFor (std::chrono::milliseconds (200));
     EXPECT_EQ (host->getChunk(), stateWith ({}));
+    EXPECT_EQ (notifications(), 2u);
+
+    // A restore by the host itself tells nobody.
+    host->setRoutes ({{3, 4}});
+    idleFor (std::chrono::milliseconds (300));
+    EXPECT_EQ (notifications(), 2u);
+    EXPECT_TRUE (host->callsFromPluginThreads().empty());
 
     // Closing the plug-in with its editor open takes the editor's window away too.
     host->close();

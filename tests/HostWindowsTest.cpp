@@ -122,6 +122,12 @@ TEST (HostWindows, FittingAndFrameSearchWalkTheHostWindows)
         EXPECT_EQ (raising.tree.raised,
                    std::vector<Handle>{raising.windows[(size_t) c.frameIndex]});
         EXPECT_TRUE (raising.tree.resizes.empty());
+
+        // A frame on top already is not raised again.
+        raising.tree.raised.clear();
+        raising.tree.windowOnTop = raising.windows[(size_t) c.frameIndex];
+        HostWindows::bringFrameToFront (raising.tree, raising.windows[0]);
+        EXPECT_TRUE (raising.tree.raised.empty());
     }
 }
 

@@ -31,6 +31,7 @@ public:
     std::vector<Resize> resizes;
     std::vector<Handle> raised;
     int fixedFrameThickness = 3;
+    Handle windowOnTop = nullptr;
 
     void setParent (Handle window, Handle newParent) override;
     juce::uint32 getStyle (Handle window) override;
@@ -41,6 +42,7 @@ public:
     juce::Rectangle<int> getWindowRect (Handle window) override;
     void resizeWindow (Handle window, int width, int height) override;
     void raiseWindow (Handle window) override;
+    bool isOnTop (Handle window) override { return window == windowOnTop; }
     int getFixedFrameThickness() override;
 
 private:

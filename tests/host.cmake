@@ -46,3 +46,12 @@ if(NOT SWITCHYARD_SANITIZE)
   add_dependencies(host_allocation_tests Lampwick)
   gtest_discover_tests(host_allocation_tests DISCOVERY_MODE PRE_TEST)
 endif()
+
+# The release package, unpacked and its plug-in loaded from there.
+if(LAMPWICK_PACKAGE)
+  add_executable(package_tests PackagedPluginTest.cpp)
+  target_link_libraries(package_tests PRIVATE switchyard_plugin_host GTest::gtest switchyard_warnings)
+  add_dependencies(package_tests lampwick_package)
+  add_test(NAME release_package COMMAND "${CMAKE_CURRENT_SOURCE_DIR}/check-package"
+    "${LAMPWICK_PACKAGE}" linux $<TARGET_FILE:package_tests>)
+endif()

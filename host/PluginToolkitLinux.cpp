@@ -10,6 +10,7 @@
 #include <atomic>
 #include <ctime>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -158,7 +159,18 @@ private:
         ToolkitThreads::joinAll();
     }
 
-    const int stopRequest = eventfd (0, EFD_CLOEXEC);
+    static int makeStopRequest()
+    {
+        const auto descriptor = eventfd (0, EFD_CLOEXEC);
+
+        // Without it the thread could never be stopped: then there is no toolkit, and no instance.
+        if (descriptor < 0)
+            throw std::runtime_error ("no descriptor left to stop the message thread with");
+
+        return descriptor;
+    }
+
+    const int stopRequest = makeStopRequest();
     std::promise<void> started;
     std::thread thread{[this] { run(); }}; // last: runs once the rest is made
 };

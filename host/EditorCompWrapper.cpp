@@ -30,12 +30,6 @@ void EditorCompWrapper::paint (juce::Graphics&)
     // Nothing: the opaque editor covers the whole wrapper.
 }
 
-void EditorCompWrapper::paintOverChildren (juce::Graphics&)
-{
-    // Every repaint of the editor ends here; the host is asked for idle time once it is done.
-    triggerAsyncUpdate();
-}
-
 void EditorCompWrapper::resized()
 {
     if (auto* child = getChildComponent (0))
@@ -61,11 +55,6 @@ void EditorCompWrapper::childBoundsChanged (juce::Component* child)
 void EditorCompWrapper::broughtToFront()
 {
     wrapper.bringHostFrameToFront();
-}
-
-void EditorCompWrapper::handleAsyncUpdate()
-{
-    wrapper.requestHostIdle();
 }
 
 juce::AudioProcessorEditor* EditorCompWrapper::getEditor() const

@@ -5,9 +5,9 @@
 class JuceVSTWrapper;
 
 /** Carries the plug-in's editor inside the host's window. Its only child is the editor, which it
-    owns. It follows the editor's size, brings the host's frame to the front on a click anywhere
-    in the editor, and asks the host for idle time after each repaint while the user drags. */
-class EditorCompWrapper : public juce::Component, public juce::AsyncUpdater
+    owns. It follows the editor's size, and brings the host's frame to the front on a click
+    anywhere in the editor. */
+class EditorCompWrapper : public juce::Component
 {
 public:
     EditorCompWrapper (JuceVSTWrapper& wrapper, juce::AudioProcessorEditor* editor);
@@ -15,11 +15,9 @@ public:
 
     void mouseDown (const juce::MouseEvent&) override;
     void paint (juce::Graphics&) override;
-    void paintOverChildren (juce::Graphics&) override;
     void resized() override;
     void childBoundsChanged (juce::Component* child) override;
     void broughtToFront() override;
-    void handleAsyncUpdate() override;
 
     juce::AudioProcessorEditor* getEditor() const;
 

@@ -34,11 +34,6 @@ int numParametersOf (juce::AudioProcessor& processor)
 }
 } // namespace
 
-bool EditorHostingEnvironment::isAnyMouseButtonDown()
-{
-    return juce::ModifierKeys::getCurrentModifiersRealtime().isAnyMouseButtonDown();
-}
-
 JuceVSTWrapper::JuceVSTWrapper (vst2::audioMasterCallback master,
                                 std::unique_ptr<juce::AudioProcessor> processorToOwn,
                                 EditorHostingEnvironment hostingEnvironment)
@@ -227,22 +222,6 @@ void JuceVSTWrapper::idleEditor()
             peer->performAnyPendingRepaintsNow();
 }
 
-void JuceVSTWrapper::requestHostIdle()
-{
-    if (! environment.messageThreadIsTheHosts || reentryGuard || ! environment.mouseButtonDown())
-        return;
-
-    // A difference, so that the counter wrapping round after 49 days stops nothing.
-    const auto now = environment.milliseconds();
-
-    if (now - lastHostIdleTime > hostIdleIntervalMs && editorComp != nullptr)
-    {
-        lastHostIdleTime = now;
-        const ScopedReentryGuard guard;
-        callHost (vst2::audioMasterIdle);
-    }
-}
-
 void JuceVSTWrapper::timerCallback()
 {
     // A host window that has gone took the editor's window with it: the editor goes too, rather
@@ -252,8 +231,6 @@ void JuceVSTWrapper::timerCallback()
 
     if (! reentryGuard)
         handedOutStates.freeOlderThan (stateBlockLifetimeMs, environment.approximateMilliseconds());
-
-    requestHostIdle();
 }
 
 size_t JuceVSTWrapper::getHandedOutStateSize() const
@@ -266,16 +243,8 @@ void JuceVSTWrapper::resizeHostWindow (int width, int height)
     if (editorComp == nullptr)
         return;
 
-    const WindowFit fit{editorWindow(), width, height};
-
-    if (environment.messageThreadIsTheHosts)
-    {
-        fitHostWindow (fit);
-        return;
-    }
-
     const std::lock_guard<std::mutex> lock (fitLock);
-    fitAsked = fit;
+    fitAsked = WindowFit{editorWindow(), width, height};
 }
 
 void JuceVSTWrapper::fitHostWindowAsked()
@@ -286,19 +255,17 @@ void JuceVSTWrapper::fitHostWindowAsked()
         fit.swap (fitAsked);
     }
 
-    if (fit.has_value())
-        fitHostWindow (*fit);
-}
+    if (! fit.has_value())
+        return;
 
-void JuceVSTWrapper::fitHostWindow (const WindowFit& fit)
-{
     const auto hostResizes = [this] (int w, int h)
     {
         return callHost (vst2::audioMasterCanDo, 0, 0, const_cast<char*> ("sizeWindow")) != 0 &&
                callHost (vst2::audioMasterSizeWindow, w, h) != 0;
     };
 
-    HostWindows::fitToEditor (windowLayer(), fit.editorWindow, fit.width, fit.height, hostResizes);
+    HostWindows::fitToEditor (windowLayer(), fit->editorWindow, fit->width, fit->height,
+                              hostResizes);
 
     PluginToolkit::callOnMessageThread (
         [this]

@@ -17,18 +17,12 @@
 
 class EditorCompWrapper;
 
-/** What editor hosting reads from the system: the clocks, whether a mouse button is held, the
-    host's windows, and whether the message thread is the host's. The defaults are the real ones;
-    tests put in their own. */
+/** What editor hosting reads from the system: the clock and the host's windows. The defaults
+    are the real ones; tests put in their own. */
 struct EditorHostingEnvironment
 {
-    static bool isAnyMouseButtonDown();
-
-    juce::uint32 (*milliseconds)() = juce::Time::getMillisecondCounter;
     juce::uint32 (*approximateMilliseconds)() = juce::Time::getApproximateMillisecondCounter;
-    bool (*mouseButtonDown)() = isAnyMouseButtonDown;
     NativeWindowLayer* windows = nullptr; // nullptr: the platform's own layer
-    bool messageThreadIsTheHosts = PluginToolkit::messageThreadIsTheHosts();
 };
 
 /** Binds the VST 2 adapter to the plug-in's processor: identity and state for the dispatcher,
@@ -36,10 +30,11 @@ struct EditorHostingEnvironment
     shows the processor's editor inside the host's window.
 
     The editor opcodes, effOpen, effClose and the adapter's destruction run on the toolkit's
-    message thread, whichever thread the host calls them on; the host's thread waits for them.
-    Where the message thread is the plug-in's own, the plug-in never calls the host from it: it
-    asks for no idle time (the host's threads are never held up by the editor there), and it
-    leaves a request to fit the host's window to the next effEditIdle, on the host's thread. */
+    message thread, a thread of the plug-in's own, whichever thread the host calls them on; the
+    host's thread waits for them. The plug-in never calls the host from that thread. It asks for
+    no idle time: its own thread delivers the editor's repaints and timers while the user drags,
+    whatever the host's threads do. What it must tell or ask the host (the routes edited, fitting
+    the host's window to the editor) waits for the host's next effEditIdle, on the host's thread. */
 class JuceVSTWrapper : public AudioEffectX, public juce::Timer, private juce::AudioProcessorListener
 {
 public:
@@ -49,12 +44,11 @@ public:
     ~JuceVSTWrapper() override;
 
     // Shared by every instance in the process, and set only on the message thread. The guard is
-    // set while an editor is deleted, while the idle work runs and while the host is asked for
-    // idle time, so that a host calling back meanwhile does not re-enter that work. Host threads
-    // read it before they wait for the message thread: a host that calls back from another
-    // thread of its own then finds the guard instead of waiting for ever.
+    // set while an editor is deleted and while the idle work runs, so that a host calling back
+    // meanwhile does not re-enter that work. Host threads read it before they wait for the
+    // message thread: a host that calls back from another thread of its own then finds the guard
+    // instead of waiting for ever.
     static inline std::atomic<bool> reentryGuard{false};
-    static inline juce::uint32 lastHostIdleTime = 0;
 
     /** Sets reentryGuard for as long as it lives, then gives it back the value it had. */
     class ScopedReentryGuard
@@ -70,7 +64,6 @@ public:
 
     static constexpr int timerIntervalMs = 250;
     static constexpr juce::uint32 stateBlockLifetimeMs = 2000;
-    static constexpr juce::uint32 hostIdleIntervalMs = 20;
 
     vst2::VstIntPtr dispatcher (vst2::VstInt32 opcode, vst2::VstInt32 index, vst2::VstIntPtr value,
                                 void* ptr, float opt) override;
@@ -83,13 +76,12 @@ public:
     // Asked by the editor wrapper, on the message thread.
     void resizeHostWindow (int width, int height);
     void bringHostFrameToFront();
-    void requestHostIdle();
 
     /** The bytes of effGetChunk answers still kept for the host. */
     size_t getHandedOutStateSize() const;
 
-    /** Frees a handed-out state block once the host has had time to copy it, and asks the host
-        for idle time while the user drags. */
+    /** Frees a handed-out state block once the host has had time to copy it, and lets the editor
+        go when the host's window has gone from under it. */
     void timerCallback() override;
 
 protected:
@@ -129,7 +121,7 @@ private:
     void showEditorIn (void* parentWindow);
     void deleteEditor();
     void idleEditor();
-    void fitHostWindow (const WindowFit&);
+    /** On the host's thread: fits the host's windows to the size the editor last took. */
     void fitHostWindowAsked();
     /** On the host's thread: tells the host of the routes the user has changed since it last
         heard, once however many changes came in between. */

@@ -12,10 +12,11 @@
     the process: hosts may keep the process's window-system error handler, which leads through the
     plug-in's, and the toolkit's threads finish in its code.
 
-    Where the message thread runs is the platform's part: on Linux a thread of the plug-in's own,
-    started and stopped with the toolkit, since Linux hosts share no event loop with their
-    plug-ins (every thread the toolkit made is joined before the last reference is gone); on
-    Windows the host's user-interface thread, whose message loop drives the toolkit. */
+    The message thread is a thread of the plug-in's own, started and stopped with the toolkit, so
+    that it does not matter which host threads make instances and which drive their editors, and
+    no host thread has to deliver the toolkit's messages. The platform's part starts and stops it
+    and waits for it: on Windows a host thread waiting for it answers meanwhile what it sends the
+    host's windows (the editor's window is a child of one of them). */
 class PluginToolkit
 {
 public:
@@ -30,17 +31,25 @@ public:
         Reference& operator= (const Reference&) = delete;
     };
 
-    /** Whether the message thread is one of the host's own threads, so that the plug-in may call
-        the host from it. Where it is the plug-in's own, the plug-in calls the host only from the
-        host's threads, while the host is calling it. */
-    static bool messageThreadIsTheHosts();
-
     /** Runs work on the message thread and answers its result, waiting for it there; runs it at
         once when called on the message thread. The call's state is shared on the heap by the
         waiting thread and the message thread, so neither touches what the other has let go. */
     template <typename Work> static auto callOnMessageThread (Work&& work) -> decltype (work());
 
 private:
+    /** Set once a call has run on the message thread; waited for by the thread that asked. */
+    class Completion
+    {
+    public:
+        Completion();
+        ~Completion();
+        void signal();
+        void wait();
+
+    private:
+        void* event; // the platform's
+    };
+
     // The platform's part: start the toolkit and its message thread, and stop them.
     static void start();
     static void stop();
@@ -55,9 +64,17 @@ template <typename Work> auto PluginToolkit::callOnMessageThread (Work&& work) -
         return work();
 
     auto call = std::make_shared<std::packaged_task<Result()>> (std::forward<Work> (work));
+    auto done = std::make_shared<Completion>();
     auto result = call->get_future();
 
-    if (! juce::MessageManager::callAsync ([call] { (*call)(); }))
+    if (juce::MessageManager::callAsync (
+            [call, done]
+            {
+                (*call)();
+                done->signal();
+            }))
+        done->wait();
+    else
         (*call)(); // the toolkit is gone: nothing else can run it any more
 
     return result.get();

@@ -185,6 +185,23 @@ extern "C" int __wrap_pthread_detach (pthread_t thread)
     return 0;
 }
 
+PluginToolkit::Completion::Completion() : event (new juce::WaitableEvent (true)) {}
+
+PluginToolkit::Completion::~Completion()
+{
+    delete static_cast<juce::WaitableEvent*> (event);
+}
+
+void PluginToolkit::Completion::signal()
+{
+    static_cast<juce::WaitableEvent*> (event)->signal();
+}
+
+void PluginToolkit::Completion::wait()
+{
+    static_cast<juce::WaitableEvent*> (event)->wait();
+}
+
 void PluginToolkit::start()
 {
     messageLoop = std::make_unique<MessageLoop>();
@@ -193,9 +210,4 @@ void PluginToolkit::start()
 void PluginToolkit::stop()
 {
     messageLoop.reset();
-}
-
-bool PluginToolkit::messageThreadIsTheHosts()
-{
-    return false;
 }

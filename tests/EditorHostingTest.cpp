@@ -1,7 +1,7 @@
 // The adapter's editor hosting around a processor that records its editors: the editor opcodes'
-// states, the deletion order, the idle requests and the freeing of handed-out chunks, with the
-// clocks and the mouse buttons under the test's control. Runs on a private X server, since
-// effEditOpen gives the editor a window.
+// states, the deletion order, the calls to the host and the freeing of handed-out chunks, with the
+// clock under the test's control. Runs on a private X server, since effEditOpen gives the editor a
+// window.
 
 #include "MessagePump.h"
 #include "StubProcessor.h"
@@ -48,12 +48,10 @@ public:
     void getStateInformation (juce::MemoryBlock& block) override { block.setSize (256, true); }
 };
 
-// The test's clock and mouse, for the adapter to read.
+// The test's clock, for the adapter to read.
 juce::uint32 now = 0;
-bool buttonHeld = false;
 
-// The test host: records the calls the plug-in makes, answers the window questions as told, and
-// may act from inside audioMasterIdle.
+// The test host: records the calls the plug-in makes, and answers the window questions as told.
 struct HostCall
 {
     int opcode;
@@ -63,7 +61,6 @@ struct HostCall
 };
 std::vector<HostCall> calls;
 vst2::VstIntPtr canSizeWindow = 0, sizesWindow = 0;
-std::function<void()> duringIdle;
 
 vst2::VstIntPtr VSTCALLBACK testHost (vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32 index,
                                       vst2::VstIntPtr value, void* ptr, float)
@@ -78,20 +75,9 @@ vst2::VstIntPtr VSTCALLBACK testHost (vst2::AEffect*, vst2::VstInt32 opcode, vst
         return canSizeWindow;
     case vst2::audioMasterSizeWindow:
         return sizesWindow;
-    case vst2::audioMasterIdle:
-        if (duringIdle)
-            duringIdle();
-        return 0;
     default:
         return 0;
     }
-}
-
-int idleCalls()
-{
-    return (int) std::count_if (calls.begin(), calls.end(),
-                                [] (const HostCall& c)
-                                { return c.opcode == vst2::audioMasterIdle; });
 }
 
 class EditorHosting : public ::testing::Test
@@ -106,21 +92,15 @@ protected:
         lifeEvents.clear();
         calls.clear();
         canSizeWindow = sizesWindow = 0;
-        duringIdle = nullptr;
         now = 100000;
-        buttonHeld = false;
-        JuceVSTWrapper::lastHostIdleTime = 0;
         make (true);
     }
 
-    void make (bool givesEditor, bool messageThreadIsTheHosts = true)
+    void make (bool givesEditor)
     {
         close();
         EditorHostingEnvironment environment;
-        environment.milliseconds = [] { return now; };
         environment.approximateMilliseconds = [] { return now; };
-        environment.mouseButtonDown = [] { return buttonHeld; };
-        environment.messageThreadIsTheHosts = messageThreadIsTheHosts;
         processor = new EditorProcessor (givesEditor);
         adapter = new JuceVSTWrapper (testHost, std::unique_ptr<juce::AudioProcessor> (processor),
                                       environment);
@@ -221,52 +201,6 @@ TEST_F (EditorHosting, ClosingThePlugInDeletesTheEditorBeforeTheProcessor)
     EXPECT_EQ (lifeEvents, std::vector<std::string> ({"editor deleted", "processor deleted"}));
 }
 
-TEST_F (EditorHosting, HostIsAskedForIdleOnlyWithAButtonHeldAndAtMostEvery20Ms)
-{
-    struct Tick
-    {
-        juce::uint32 time;
-        bool held;
-        int idleCallsAfter;
-    };
-    const Tick ticks[] = {
-        {100000, false, 0}, {100500, false, 0},                    // no button: never
-        {100600, true, 1},  {100610, true, 1},  {100620, true, 1}, // 20 ms is not more than 20
-        {100621, true, 2},  {100641, false, 2}, {100700, true, 3},
-    };
-
-    // Without an editor the host is never asked.
-    buttonHeld = true;
-    adapter->timerCallback();
-    EXPECT_EQ (idleCalls(), 0);
-
-    dispatch (vst2::effEditGetRect);
-    for (const auto& tick : ticks)
-    {
-        now = tick.time;
-        buttonHeld = tick.held;
-        adapter->timerCallback();
-        EXPECT_EQ (idleCalls(), tick.idleCallsAfter) << "at " << tick.time;
-    }
-}
-
-TEST_F (EditorHosting, EveryRepaintOfTheEditorAsksForIdleOnceDelivered)
-{
-    dispatch (vst2::effEditGetRect);
-    buttonHeld = true;
-    wrapper()->createComponentSnapshot (wrapper()->getLocalBounds());
-    wrapper()->createComponentSnapshot (wrapper()->getLocalBounds());
-    EXPECT_EQ (idleCalls(), 0); // asynchronous
-    pumpMessages();
-    EXPECT_EQ (idleCalls(), 1); // the two repaints' requests folded into one
-
-    buttonHeld = false;
-    now += 1000;
-    wrapper()->createComponentSnapshot (wrapper()->getLocalBounds());
-    pumpMessages();
-    EXPECT_EQ (idleCalls(), 1);
-}
-
 // An hour of the instance's life with the editor never opened, on the test's clock: a host that
 // saves every minute and restores now and then leaves nothing behind but the latest answer.
 TEST_F (EditorHosting, AnHourOfSavesAndRestoresWithTheEditorClosedKeepsNothing)
@@ -292,12 +226,11 @@ TEST_F (EditorHosting, AnHourOfSavesAndRestoresWithTheEditorClosedKeepsNothing)
 
     EXPECT_EQ (mostKept, 256u);
     EXPECT_EQ (adapter->getHandedOutStateSize(), 0u);
-    EXPECT_EQ (idleCalls(), 0);
 }
 
-// effEditIdle runs the toolkit's due timers within the host's call, but not when the host calls
-// it back from audioMasterIdle.
-TEST_F (EditorHosting, EditIdleRunsDueTimersExceptWhenTheHostCallsBackFromIdle)
+// effEditIdle runs the toolkit's due timers within the host's call, but not while an editor is
+// being deleted or the idle work already runs.
+TEST_F (EditorHosting, EditIdleRunsDueTimersExceptUnderTheReentryGuard)
 {
     struct CountingTimer : juce::Timer
     {
@@ -311,23 +244,12 @@ TEST_F (EditorHosting, EditIdleRunsDueTimersExceptWhenTheHostCallsBackFromIdle)
     };
 
     dispatch (vst2::effEditGetRect);
-    buttonHeld = true;
-
-    int ticksInNestedIdle = -1, nestedIdleCalls = -1;
-    duringIdle = [&]
     {
+        const JuceVSTWrapper::ScopedReentryGuard guard;
         makeDue();
         dispatch (vst2::effEditIdle); // does nothing
-        ticksInNestedIdle = timer.ticks;
-        now += 1000;
-        adapter->timerCallback(); // asks nothing more while the host is being asked
-        nestedIdleCalls = idleCalls();
-    };
-    adapter->timerCallback();
-    duringIdle = nullptr;
-
-    EXPECT_EQ (nestedIdleCalls, 1);
-    EXPECT_EQ (ticksInNestedIdle, 0);
+        EXPECT_EQ (timer.ticks, 0);
+    }
     EXPECT_FALSE (JuceVSTWrapper::reentryGuard);
 
     // Nothing else delivers the toolkit's messages on this thread: the ticks come from the calls.
@@ -356,7 +278,7 @@ TEST_F (EditorHosting, HandedOutChunkIsFreedOnlyAfterMoreThan2000Ms)
         EXPECT_EQ (adapter->getHandedOutStateSize(), size) << after << " ms after";
     }
 
-    // Not while an editor is being deleted or the host is asked for idle time.
+    // Not while an editor is being deleted or the idle work runs.
     effect->dispatcher (effect, vst2::effGetChunk, 0, 0, &data, 0.0f);
     now += 5000;
     {
@@ -368,7 +290,9 @@ TEST_F (EditorHosting, HandedOutChunkIsFreedOnlyAfterMoreThan2000Ms)
     EXPECT_EQ (adapter->getHandedOutStateSize(), 0u);
 }
 
-TEST_F (EditorHosting, EditorThatChangesSizeAsksTheHostToResizeFirst)
+// Nothing done on the message thread calls the host: an editor that changes size has the host
+// asked to resize at the host's next effEditIdle, on the host's thread, once.
+TEST_F (EditorHosting, EditorThatChangesSizeAsksTheHostToResizeFirstAtTheNextIdle)
 {
     dispatch (vst2::effEditGetRect);
     auto* editor = processor->getActiveEditor();
@@ -377,48 +301,30 @@ TEST_F (EditorHosting, EditorThatChangesSizeAsksTheHostToResizeFirst)
     sizesWindow = 1;
     calls.clear();
     editor->setSize (640, 480);
+    adapter->timerCallback();
+    pumpMessages();
+    EXPECT_TRUE (calls.empty());
+    EXPECT_EQ (wrapper()->getBounds(), juce::Rectangle<int> (0, 0, 640, 480));
+
+    dispatch (vst2::effEditIdle);
     ASSERT_EQ (calls.size(), 2u);
     EXPECT_EQ (calls[0].opcode, vst2::audioMasterCanDo);
     EXPECT_EQ (calls[0].text, "sizeWindow");
     EXPECT_EQ (calls[1].opcode, vst2::audioMasterSizeWindow);
     EXPECT_EQ (std::make_pair (calls[1].index, calls[1].value),
                std::make_pair (640, (vst2::VstIntPtr) 480));
-    EXPECT_EQ (wrapper()->getBounds(), juce::Rectangle<int> (0, 0, 640, 480));
+    dispatch (vst2::effEditIdle);
+    EXPECT_EQ (calls.size(), 2u); // asked once
 
     // A host that cannot resize is not asked to.
     canSizeWindow = 0;
     calls.clear();
     editor->setBounds (10, 20, 500, 400);
+    dispatch (vst2::effEditIdle);
     ASSERT_EQ (calls.size(), 1u);
     EXPECT_EQ (calls[0].opcode, vst2::audioMasterCanDo);
     EXPECT_EQ (editor->getPosition(), juce::Point<int>());
     vst2::ERect* rect = nullptr;
     dispatch (vst2::effEditGetRect, &rect);
     EXPECT_EQ (std::vector<int> ({rect->bottom, rect->right}), std::vector<int> ({400, 500}));
-}
-
-// Where the message thread is the plug-in's own, nothing done there calls the host: no idle time
-// is asked for, and fitting the host's window waits for the host's next effEditIdle.
-TEST_F (EditorHosting, MessageThreadOfThePluginsOwnLeavesHostCallsToTheHostsThreads)
-{
-    make (true, false);
-    dispatch (vst2::effEditGetRect);
-    canSizeWindow = sizesWindow = 1;
-    buttonHeld = true;
-    calls.clear();
-
-    now += 1000;
-    adapter->timerCallback();
-    wrapper()->createComponentSnapshot (wrapper()->getLocalBounds());
-    pumpMessages();
-    processor->getActiveEditor()->setSize (640, 480);
-    EXPECT_TRUE (calls.empty());
-
-    dispatch (vst2::effEditIdle);
-    ASSERT_EQ (calls.size(), 2u);
-    EXPECT_EQ (calls[1].opcode, vst2::audioMasterSizeWindow);
-    EXPECT_EQ (std::make_pair (calls[1].index, calls[1].value),
-               std::make_pair (640, (vst2::VstIntPtr) 480));
-    dispatch (vst2::effEditIdle);
-    EXPECT_EQ (calls.size(), 2u); // asked once
 }

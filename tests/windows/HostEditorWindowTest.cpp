@@ -10,7 +10,9 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <future>
 #include <set>
+#include <thread>
 
 namespace
 {
@@ -130,6 +132,10 @@ protected:
     PluginLibrary library;
     std::unique_ptr<TestHost> host;
     std::vector<HWND> windows; // destroyed after the plug-in
+    // The host makes the instance on a loader thread of its own, which then waits for more work
+    // and delivers no message, and drives the editor from this thread, its user interface's.
+    std::thread loader;
+    std::promise<void> loaderReleased;
 
     static void SetUpTestSuite()
     {
@@ -141,14 +147,25 @@ protected:
 
     void SetUp() override
     {
-        host = std::make_unique<TestHost> (library);
+        std::promise<void> made;
+        loader = std::thread (
+            [this, &made, released = loaderReleased.get_future()]
+            {
+                host = std::make_unique<TestHost> (library);
+                if (host->effect != nullptr)
+                    host->dispatch (vst2::effOpen);
+                made.set_value();
+                released.wait();
+            });
+        made.get_future().wait();
         ASSERT_NE (host->effect, nullptr) << library.error();
-        host->dispatch (vst2::effOpen);
     }
 
     void TearDown() override
     {
         host.reset();
+        loaderReleased.set_value();
+        loader.join();
         for (auto it = windows.rbegin(); it != windows.rend(); ++it)
             DestroyWindow (*it);
         pumpFor (50);

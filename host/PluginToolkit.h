@@ -43,6 +43,9 @@ private:
     public:
         Completion();
         ~Completion();
+        Completion (const Completion&) = delete;
+        Completion& operator= (const Completion&) = delete;
+
         void signal();
         void wait();
 

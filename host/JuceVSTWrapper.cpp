@@ -3,6 +3,7 @@
 #include "host/EditorCompWrapper.h"
 #include "host/HostWindows.h"
 #include "host/PluginIdentity.h"
+#include "host/PluginToolkit.h"
 
 #include <algorithm>
 #include <cstring>

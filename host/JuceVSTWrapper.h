@@ -4,7 +4,6 @@
 #include "host/HandedOutStates.h"
 #include "host/NativeWindowLayer.h"
 #include "host/OutgoingEventArray.h"
-#include "host/PluginToolkit.h"
 #include "plugin/MidiBufferLayout.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>

@@ -191,6 +191,34 @@ AudioEffect* AudioEffect::from (vst2::AEffect* effect) noexcept
     return effect != nullptr ? static_cast<AudioEffect*> (effect->object) : nullptr;
 }
 
+class AudioEffect::CallInProgress
+{
+public:
+    explicit CallInProgress (AudioEffect& instance) : self (instance)
+    {
+        closedBefore = (self.calls.fetch_add (oneCall) & closedFlag) != 0;
+    }
+
+    ~CallInProgress()
+    {
+        if (self.calls.fetch_sub (oneCall) == (oneCall | closedFlag))
+            delete &self;
+    }
+
+    /** Marks the instance closed; answers whether it was open until now. */
+    bool close() { return (self.calls.fetch_or (closedFlag) & closedFlag) == 0; }
+
+    /** A call that arrives once the instance is closed (from inside a callback of a call still
+        under way) finds nothing to do. */
+    bool instanceWasClosed() const { return closedBefore; }
+
+private:
+    AudioEffect& self;
+    bool closedBefore = false;
+
+    JUCE_DECLARE_NON_COPYABLE (CallInProgress)
+};
+
 // The entry points are called from C: no exception may cross them. A failure answers like an
 // unsupported call instead of taking the host down.
 
@@ -203,12 +231,18 @@ vst2::VstIntPtr VSTCALLBACK AudioEffect::dispatchEntry (vst2::AEffect* effect,
     if (self == nullptr)
         return 0;
 
+    CallInProgress call (*self);
+
+    if (call.instanceWasClosed())
+        return 0;
+
     try
     {
         if (opcode == vst2::effClose)
         {
-            self->dispatcher (opcode, index, value, ptr, opt);
-            delete self;
+            if (call.close())
+                self->dispatcher (opcode, index, value, ptr, opt);
+
             return 1;
         }
 
@@ -225,9 +259,12 @@ void VSTCALLBACK AudioEffect::processEntry (vst2::AEffect* effect, float** input
 {
     if (auto* self = from (effect))
     {
+        const CallInProgress call (*self);
+
         try
         {
-            self->process (inputs, outputs, sampleFrames);
+            if (! call.instanceWasClosed())
+                self->process (inputs, outputs, sampleFrames);
         }
         catch (...)
         {
@@ -240,9 +277,12 @@ void VSTCALLBACK AudioEffect::processReplacingEntry (vst2::AEffect* effect, floa
 {
     if (auto* self = from (effect))
     {
+        const CallInProgress call (*self);
+
         try
         {
-            self->processReplacing (inputs, outputs, sampleFrames);
+            if (! call.instanceWasClosed())
+                self->processReplacing (inputs, outputs, sampleFrames);
         }
         catch (...)
         {
@@ -254,11 +294,23 @@ void VSTCALLBACK AudioEffect::setParameterEntry (vst2::AEffect* effect, vst2::Vs
                                                  float value)
 {
     if (auto* self = from (effect))
-        self->setParameter (index, value);
+    {
+        const CallInProgress call (*self);
+
+        if (! call.instanceWasClosed())
+            self->setParameter (index, value);
+    }
 }
 
 float VSTCALLBACK AudioEffect::getParameterEntry (vst2::AEffect* effect, vst2::VstInt32 index)
 {
-    auto* self = from (effect);
-    return self != nullptr ? self->getParameter (index) : 0.0f;
+    if (auto* self = from (effect))
+    {
+        const CallInProgress call (*self);
+
+        if (! call.instanceWasClosed())
+            return self->getParameter (index);
+    }
+
+    return 0.0f;
 }

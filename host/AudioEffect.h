@@ -4,11 +4,17 @@
 
 #include <juce_core/juce_core.h>
 
+#include <atomic>
+
 /** The lower half of the host adapter: owns the record handed to the host and the host callback,
     keeps the host-set sample rate and block size, routes the record's five entry points to
     virtual functions and answers dispatcher opcodes 0 to 24.
 
-    Every answer here is the neutral one; the layers above override what the plug-in supports. */
+    Every answer here is the neutral one; the layers above override what the plug-in supports.
+
+    An instance lives until the outermost of the host's calls into it returns: a host may close it
+    from inside a callback the plug-in makes (effClose within audioMasterUpdateDisplay, say), and
+    the call that made the callback goes on with the instance intact, then deletes it. */
 class AudioEffect
 {
 public:
@@ -46,6 +52,10 @@ protected:
     vst2::VstIntPtr callHost (vst2::VstInt32 opcode, vst2::VstInt32 index = 0,
                               vst2::VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
 
+    /** Whether the host has closed this instance during a call still under way: then nothing more
+        is asked of the host, and no more work begun. */
+    bool isClosed() const noexcept { return (calls.load() & closedFlag) != 0; }
+
     /** Copies at most maxCharacters characters of the text, then a terminating zero. */
     static void copyText (char* destination, const juce::String& text, int maxCharacters);
 
@@ -57,6 +67,14 @@ protected:
     const int parameterCount;
 
 private:
+    /** Counts one of the host's calls into the instance for as long as it lives; the last one out
+        of a closed instance deletes it. */
+    class CallInProgress;
+
+    // The host's calls under way, counted in steps of oneCall, and the closed flag.
+    static constexpr unsigned closedFlag = 1, oneCall = 2;
+    std::atomic<unsigned> calls{0};
+
     static vst2::VstIntPtr VSTCALLBACK dispatchEntry (vst2::AEffect*, vst2::VstInt32 opcode,
                                                       vst2::VstInt32 index, vst2::VstIntPtr value,
                                                       void* ptr, float opt);

@@ -3,7 +3,7 @@
 #include "host/JuceVSTWrapper.h"
 
 EditorCompWrapper::EditorCompWrapper (JuceVSTWrapper& owner, juce::AudioProcessorEditor* editor)
-    : wrapper (owner)
+    : wrapper (&owner)
 {
     setOpaque (true);
     setBounds (editor->getBounds());
@@ -48,13 +48,16 @@ void EditorCompWrapper::childBoundsChanged (juce::Component* child)
     const auto width = child->getWidth();
     const auto height = child->getHeight();
 
-    wrapper.resizeHostWindow (width, height);
+    if (wrapper != nullptr)
+        wrapper->resizeHostWindow (width, height);
+
     setSize (width, height);
 }
 
 void EditorCompWrapper::broughtToFront()
 {
-    wrapper.bringHostFrameToFront();
+    if (wrapper != nullptr)
+        wrapper->bringHostFrameToFront();
 }
 
 juce::AudioProcessorEditor* EditorCompWrapper::getEditor() const

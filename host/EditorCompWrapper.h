@@ -21,8 +21,11 @@ public:
 
     juce::AudioProcessorEditor* getEditor() const;
 
+    /** For an editor that outlives its adapter: nothing reaches back into it any more. */
+    void detachFromHost() { wrapper = nullptr; }
+
 private:
-    JuceVSTWrapper& wrapper;
+    JuceVSTWrapper* wrapper;
 
     JUCE_DECLARE_NON_COPYABLE (EditorCompWrapper)
 };

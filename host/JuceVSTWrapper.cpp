@@ -62,9 +62,56 @@ JuceVSTWrapper::~JuceVSTWrapper()
         [this]
         {
             stopTimer();
-            deleteEditor(); // first: the editor refers to the processor
+            cancelPendingUpdate();
             processor->removeListener (this);
-            processor.reset();
+
+            if (PluginToolkit::mayChangeWindowsNow())
+            {
+                deleteEditor(); // first: the editor refers to the processor
+                processor.reset();
+            }
+            else
+            {
+                leaveEditorAndProcessorToMessageThread();
+            }
+        });
+
+    // A process that is ending has stopped its message thread where it was: what that thread did
+    // not delete is left, untouched, to the process's end.
+    if (processor != nullptr)
+    {
+        [[maybe_unused]] auto* editor = editorComp.release();
+        [[maybe_unused]] auto* leftProcessor = processor.release();
+    }
+}
+
+void JuceVSTWrapper::leaveEditorAndProcessorToMessageThread()
+{
+    // What is left outlives the adapter: the editor no longer reaches back into it. The toolkit
+    // stays up until they are gone.
+    struct Remains
+    {
+        PluginToolkit::Reference toolkit;
+        std::unique_ptr<juce::AudioProcessor> processor;
+        std::unique_ptr<EditorCompWrapper> editorComp;
+    };
+
+    auto remains = std::make_shared<Remains>();
+    remains->processor = std::move (processor);
+    remains->editorComp = std::move (editorComp);
+
+    if (remains->editorComp != nullptr)
+        remains->editorComp->detachFromHost();
+
+    juce::MessageManager::callAsync (
+        [remains]
+        {
+            if (remains->editorComp != nullptr)
+                if (auto* editor = remains->editorComp->getEditor())
+                    remains->processor->editorBeingDeleted (editor);
+
+            remains->editorComp.reset();
+            remains->processor.reset();
         });
 }
 
@@ -97,6 +144,10 @@ vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt3
         return AudioEffectX::dispatcher (opcode, index, value, ptr, opt);
     }
 
+    // A host that closed the instance from inside one of those calls has its answer already.
+    if (isClosed())
+        return 0;
+
     return PluginToolkit::callOnMessageThread ([&] { return dispatchEditorOpcode (opcode, ptr); });
 }
 
@@ -105,15 +156,21 @@ vst2::VstIntPtr JuceVSTWrapper::dispatchEditorOpcode (vst2::VstInt32 opcode, voi
     switch (opcode)
     {
     case vst2::effEditGetRect:
-        makeEditor();
+        // Not while an editor is being deleted further up this thread: the last size stands.
+        if (! reentryGuard)
+            makeEditor();
 
-        if (editorComp == nullptr)
+        if (editorComp != nullptr)
+        {
+            editorRect.top = 0;
+            editorRect.left = 0;
+            editorRect.bottom = (std::int16_t) editorComp->getHeight();
+            editorRect.right = (std::int16_t) editorComp->getWidth();
+        }
+        else if (editorRect.right == 0)
+        {
             return 0;
-
-        editorRect.top = 0;
-        editorRect.left = 0;
-        editorRect.bottom = (std::int16_t) editorComp->getHeight();
-        editorRect.right = (std::int16_t) editorComp->getWidth();
+        }
 
         if (ptr != nullptr)
             *static_cast<vst2::ERect**> (ptr) = &editorRect;
@@ -121,9 +178,13 @@ vst2::VstIntPtr JuceVSTWrapper::dispatchEditorOpcode (vst2::VstInt32 opcode, voi
         return (vst2::VstIntPtr) &editorRect;
 
     case vst2::effEditOpen:
+        // Not while windows are being made or destroyed further up this thread; and without a
+        // window to show it in there is nowhere to put an editor.
+        if (! PluginToolkit::mayChangeWindowsNow())
+            return 0;
+
         deleteEditor();
 
-        // Without a window to show it in there is nowhere to put an editor.
         if (ptr == nullptr)
             return 0;
 
@@ -136,7 +197,7 @@ vst2::VstIntPtr JuceVSTWrapper::dispatchEditorOpcode (vst2::VstInt32 opcode, voi
         return 1;
 
     case vst2::effEditClose:
-        deleteEditor();
+        deleteEditorWhenWindowsMayChange();
         return 0;
 
     default: // effEditIdle
@@ -156,8 +217,21 @@ void JuceVSTWrapper::close()
         [this]
         {
             stopTimer();
-            deleteEditor();
+            deleteEditorWhenWindowsMayChange();
         });
+}
+
+void JuceVSTWrapper::deleteEditorWhenWindowsMayChange()
+{
+    if (PluginToolkit::mayChangeWindowsNow())
+        deleteEditor();
+    else
+        triggerAsyncUpdate(); // once the message thread is back in its own loop
+}
+
+void JuceVSTWrapper::handleAsyncUpdate()
+{
+    deleteEditor();
 }
 
 void JuceVSTWrapper::makeEditor()
@@ -194,6 +268,7 @@ void JuceVSTWrapper::showEditorIn (void* parentWindow)
 void JuceVSTWrapper::deleteEditor()
 {
     const ScopedReentryGuard guard;
+    cancelPendingUpdate(); // a deletion put off until now is done
 
     if (editorComp != nullptr)
     {
@@ -201,6 +276,7 @@ void JuceVSTWrapper::deleteEditor()
             processor->editorBeingDeleted (editor);
 
         editorComp.reset();
+        ++editorChanges;
     }
 
     hostWindow = nullptr;
@@ -210,7 +286,7 @@ void JuceVSTWrapper::deleteEditor()
 
 void JuceVSTWrapper::idleEditor()
 {
-    if (reentryGuard)
+    if (reentryGuard || ! PluginToolkit::mayChangeWindowsNow())
         return;
 
     // The toolkit's own loop delivers messages and window-system events; a host that drives the
@@ -259,14 +335,26 @@ void JuceVSTWrapper::fitHostWindowAsked()
     if (! fit.has_value())
         return;
 
-    const auto hostResizes = [this] (int w, int h)
+    // Every call to the host may come back in: the walk stops once the instance is closed or its
+    // editor has changed, as if the host had resized its window itself.
+    const auto editorAsked = editorChanges.load();
+    const auto hostAnswered = [this, editorAsked]
+    { return isClosed() || editorChanges.load() != editorAsked; };
+
+    const auto hostResizes = [this, &hostAnswered] (int w, int h)
     {
-        return callHost (vst2::audioMasterCanDo, 0, 0, const_cast<char*> ("sizeWindow")) != 0 &&
-               callHost (vst2::audioMasterSizeWindow, w, h) != 0;
+        if (callHost (vst2::audioMasterCanDo, 0, 0, const_cast<char*> ("sizeWindow")) == 0)
+            return hostAnswered();
+
+        return hostAnswered() || callHost (vst2::audioMasterSizeWindow, w, h) != 0 ||
+               hostAnswered();
     };
 
     HostWindows::fitToEditor (windowLayer(), fit->editorWindow, fit->width, fit->height,
                               hostResizes);
+
+    if (isClosed())
+        return;
 
     PluginToolkit::callOnMessageThread (
         [this]
@@ -589,6 +677,6 @@ void JuceVSTWrapper::audioProcessorChanged (juce::AudioProcessor*, const ChangeD
 
 void JuceVSTWrapper::tellHostOfEditedRoutes()
 {
-    if (routesEdited.exchange (false))
+    if (! isClosed() && routesEdited.exchange (false))
         callHost (vst2::audioMasterUpdateDisplay);
 }

@@ -33,8 +33,16 @@ struct EditorHostingEnvironment
     host's thread waits for them. The plug-in never calls the host from that thread. It asks for
     no idle time: its own thread delivers the editor's repaints and timers while the user drags,
     whatever the host's threads do. What it must tell or ask the host (the routes edited, fitting
-    the host's window to the editor) waits for the host's next effEditIdle, on the host's thread. */
-class JuceVSTWrapper : public AudioEffectX, public juce::Timer, private juce::AudioProcessorListener
+    the host's window to the editor) waits for the host's next effEditIdle, on the host's thread.
+
+    An editor opcode that reaches the message thread while it is busy with windows further up
+    (a Windows host calling from its window procedure while it answers the editor's window) leaves
+    the windows alone: an open is refused, a close deletes the editor once the thread is back in
+    its loop, and the idle work is skipped. */
+class JuceVSTWrapper : public AudioEffectX,
+                       public juce::Timer,
+                       private juce::AsyncUpdater,
+                       private juce::AudioProcessorListener
 {
 public:
     JuceVSTWrapper (vst2::audioMasterCallback audioMaster,
@@ -119,6 +127,12 @@ private:
     void makeEditor();
     void showEditorIn (void* parentWindow);
     void deleteEditor();
+    /** Deletes the editor now, or once the message thread may destroy its windows. */
+    void deleteEditorWhenWindowsMayChange();
+    void handleAsyncUpdate() override;
+    /** Hands the editor and the processor to the message thread to delete, from the adapter's
+        destruction when it may not destroy windows now. */
+    void leaveEditorAndProcessorToMessageThread();
     void idleEditor();
     /** On the host's thread: fits the host's windows to the size the editor last took. */
     void fitHostWindowAsked();
@@ -157,6 +171,7 @@ private:
     std::mutex fitLock;
     std::optional<WindowFit> fitAsked; // for the host's next effEditIdle
     std::atomic<bool> routesEdited{false};
+    std::atomic<unsigned> editorChanges{0}; // editors deleted: a fit asked of an older one is void
 
     JUCE_DECLARE_NON_COPYABLE (JuceVSTWrapper)
 };

@@ -8,7 +8,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <cstdlib>
 #include <ctime>
+#include <future>
 #include <mutex>
 #include <stdexcept>
 #include <thread>
@@ -114,13 +117,23 @@ private:
     static inline bool installed = false; // only touched on the message thread
 };
 
+/** Set once the process has begun to end (exit, or a return from the host's main) with the
+    toolkit running. */
+std::atomic<bool> processEnding{false};
+
 /** The toolkit's message thread: starts the toolkit, delivers its messages, timers and X events
     for as long as any instance lives, whichever threads the host calls from and whether or not an
     editor is open, then stops the toolkit and joins the threads it made.
 
     It is told to stop through a descriptor of its own, which outlives the thread: the toolkit's
     own queue closes its descriptors as the toolkit stops, and a host thread still writing to them
-    would race with that. */
+    would race with that.
+
+    A process that ends with instances open runs its exit handlers, the toolkit's static objects'
+    destructors among them, while this thread still runs. So at exit the thread is parked: it
+    finishes what it is delivering and then does nothing more, holding on to the toolkit, its
+    windows and its X connection until the process is gone. Stopping the toolkit there instead
+    would use what the exit handlers have already destroyed. */
 class MessageLoop
 {
 public:
@@ -128,13 +141,28 @@ public:
 
     ~MessageLoop()
     {
-        const std::uint64_t once = 1;
-        [[maybe_unused]] const auto written = ::write (stopRequest, &once, sizeof (once));
+        requestStop();
         thread.join();
         ::close (stopRequest);
     }
 
+    /** Parks the thread, waiting a little for it to get there. */
+    void park()
+    {
+        parkRequested = true;
+        requestStop();
+        parked.get_future().wait_for (std::chrono::seconds (parkPatienceSeconds));
+    }
+
 private:
+    static constexpr int parkPatienceSeconds = 2;
+
+    void requestStop()
+    {
+        const std::uint64_t once = 1;
+        [[maybe_unused]] const auto written = ::write (stopRequest, &once, sizeof (once));
+    }
+
     void run()
     {
         juce::Thread::setCurrentThreadName ("Lampwick GUI");
@@ -152,6 +180,14 @@ private:
 
         while (! quit)
             juce::dispatchNextMessageOnSystemQueue (false);
+
+        if (parkRequested)
+        {
+            parked.set_value();
+
+            for (;;)
+                ::pause();
+        }
 
         juce::LinuxEventLoop::unregisterFdCallback (stopRequest);
         juce::shutdownJuce_GUI();
@@ -171,11 +207,25 @@ private:
     }
 
     const int stopRequest = makeStopRequest();
-    std::promise<void> started;
+    std::atomic<bool> parkRequested{false};
+    std::promise<void> started, parked;
     std::thread thread{[this] { run(); }}; // last: runs once the rest is made
 };
 
-std::unique_ptr<MessageLoop> messageLoop;
+// Not an object with a destructor: at exit the loop is parked, never stopped.
+std::atomic<MessageLoop*> messageLoop{nullptr};
+
+void parkAtExit()
+{
+    processEnding = true;
+
+    if (auto* loop = messageLoop.load())
+        loop->park();
+}
+
+// While the message thread runs, a host thread waiting for it looks up this often to see whether
+// the process is ending, when it gives up waiting.
+constexpr int waitStepMs = 50;
 } // namespace
 
 /** Bound to pthread_detach for the toolkit's code by the linker (--wrap): see ToolkitThreads. */
@@ -185,29 +235,49 @@ extern "C" int __wrap_pthread_detach (pthread_t thread)
     return 0;
 }
 
-PluginToolkit::Completion::Completion() : event (new juce::WaitableEvent (true)) {}
-
-PluginToolkit::Completion::~Completion()
+PluginToolkit::Delivery PluginToolkit::deliver (const std::function<void()>& call)
 {
-    delete static_cast<juce::WaitableEvent*> (event);
+    if (processEnding)
+        return Delivery::abandoned;
+
+    auto done = std::make_shared<juce::WaitableEvent> (true);
+
+    if (! juce::MessageManager::callAsync (
+            [call, done]
+            {
+                call();
+                done->signal();
+            }))
+        return Delivery::noToolkit;
+
+    while (! done->wait (waitStepMs))
+        if (processEnding)
+            return Delivery::abandoned;
+
+    return Delivery::ran;
 }
 
-void PluginToolkit::Completion::signal()
+bool PluginToolkit::mayChangeWindowsNow()
 {
-    static_cast<juce::WaitableEvent*> (event)->signal();
-}
-
-void PluginToolkit::Completion::wait()
-{
-    static_cast<juce::WaitableEvent*> (event)->wait();
+    return true; // X sends nothing that waits for the host: no call arrives nested
 }
 
 void PluginToolkit::start()
 {
-    messageLoop = std::make_unique<MessageLoop>();
+    if (processEnding)
+        throw std::runtime_error ("the process is ending");
+
+    static const bool parksAtExit = std::atexit (parkAtExit) == 0;
+
+    if (! parksAtExit)
+        throw std::runtime_error ("the message thread could not be parked at exit");
+
+    messageLoop = new MessageLoop();
 }
 
 void PluginToolkit::stop()
 {
-    messageLoop.reset();
+    // At exit the parked thread stays as it is.
+    if (! processEnding)
+        delete messageLoop.exchange (nullptr);
 }

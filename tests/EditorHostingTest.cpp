@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 // Last: Xlib defines macros that clash with names in the headers above.
 #include <X11/Xlib.h>
 
@@ -62,11 +65,20 @@ struct HostCall
 std::vector<HostCall> calls;
 vst2::VstIntPtr canSizeWindow = 0, sizesWindow = 0;
 
-vst2::VstIntPtr VSTCALLBACK testHost (vst2::AEffect*, vst2::VstInt32 opcode, vst2::VstInt32 index,
-                                      vst2::VstIntPtr value, void* ptr, float)
+// What the host calls back, once, from inside the plug-in's next call of the given opcode.
+vst2::VstInt32 callBackDuring = -1;
+std::function<void (vst2::AEffect*)> callBack;
+
+vst2::VstIntPtr VSTCALLBACK testHost (vst2::AEffect* effect, vst2::VstInt32 opcode,
+                                      vst2::VstInt32 index, vst2::VstIntPtr value, void* ptr, float)
 {
     calls.push_back ({opcode, index, value,
                       opcode == vst2::audioMasterCanDo ? static_cast<const char*> (ptr) : ""});
+    if (opcode == callBackDuring)
+    {
+        callBackDuring = -1;
+        callBack (effect);
+    }
     switch (opcode)
     {
     case vst2::audioMasterVersion:
@@ -92,6 +104,7 @@ protected:
         lifeEvents.clear();
         calls.clear();
         canSizeWindow = sizesWindow = 0;
+        callBackDuring = -1;
         now = 100000;
         make (true);
     }
@@ -327,4 +340,122 @@ TEST_F (EditorHosting, EditorThatChangesSizeAsksTheHostToResizeFirstAtTheNextIdl
     vst2::ERect* rect = nullptr;
     dispatch (vst2::effEditGetRect, &rect);
     EXPECT_EQ (std::vector<int> ({rect->bottom, rect->right}), std::vector<int> ({400, 500}));
+}
+
+// Any call the plug-in makes to the host may come back in, from a host that closes, reopens or
+// restores the instance from inside it. The instance stays whole until the host's outermost call
+// returns, asks nothing more of the host once closed, and is deleted then, editor first.
+TEST_F (EditorHosting, HostCallingBackFromInsideEachCallbackFindsTheInstanceWhole)
+{
+    Display* display = XOpenDisplay (nullptr);
+    ASSERT_NE (display, nullptr);
+    const auto window = [display]
+    { return XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 600, 450, 0, 0, 0); };
+    const auto hostWindow = window(), secondWindow = window();
+    XSync (display, False);
+
+    const auto routesEdited = [this]
+    {
+        processor->updateHostDisplay (
+            juce::AudioProcessor::ChangeDetails().withNonParameterStateChanged (true));
+    };
+    const auto resizeEditor = [this] { processor->getActiveEditor()->setSize (640, 480); };
+    struct Callback
+    {
+        const char* name;
+        vst2::VstInt32 opcode;
+        std::function<void()> prepare, trigger;
+    };
+    const Callback callbacks[] = {
+        {"updateDisplay in effEditIdle", vst2::audioMasterUpdateDisplay, routesEdited,
+         [this] { dispatch (vst2::effEditIdle); }},
+        {"updateDisplay in effEditClose", vst2::audioMasterUpdateDisplay, routesEdited,
+         [this] { dispatch (vst2::effEditClose); }},
+        {"canDo in effEditIdle", vst2::audioMasterCanDo, resizeEditor,
+         [this] { dispatch (vst2::effEditIdle); }},
+        {"sizeWindow in effEditIdle", vst2::audioMasterSizeWindow, resizeEditor,
+         [this] { dispatch (vst2::effEditIdle); }},
+        {"wantMidi in effMainsChanged", vst2::audioMasterWantMidi, [] {},
+         [this] { effect->dispatcher (effect, vst2::effMainsChanged, 0, 1, nullptr, 0.0f); }},
+        {"processEvents in processReplacing", vst2::audioMasterProcessEvents,
+         [this]
+         {
+             vst2::VstMidiEvent note{};
+             note.type = vst2::kVstMidiType;
+             note.byteSize = sizeof (note);
+             note.midiData[0] = (char) 0x90;
+             note.midiData[1] = 60;
+             note.midiData[2] = 100;
+             vst2::VstEvents list{};
+             list.numEvents = 1;
+             list.events[0] = reinterpret_cast<vst2::VstEvent*> (&note);
+             effect->dispatcher (effect, vst2::effMainsChanged, 0, 1, nullptr, 0.0f);
+             dispatch (vst2::effProcessEvents, &list);
+         },
+         [this]
+         {
+             std::vector<float> left (64), right (64);
+             float* channels[] = {left.data(), right.data()};
+             effect->processReplacing (effect, channels, channels, 64);
+         }},
+    };
+
+    std::vector<char> state (256, 1);
+    const std::pair<const char*, std::function<void (vst2::AEffect*)>> nestedCalls[] = {
+        {"effClose",
+         [&] (vst2::AEffect* e)
+         {
+             EXPECT_EQ (e->dispatcher (e, vst2::effClose, 0, 0, nullptr, 0.0f), 1);
+             EXPECT_EQ (std::count (lifeEvents.begin(), lifeEvents.end(), "processor deleted"), 0);
+             calls.clear();
+         }},
+        {"effEditClose",
+         [] (vst2::AEffect* e) { e->dispatcher (e, vst2::effEditClose, 0, 0, nullptr, 0.0f); }},
+        {"effEditOpen", [&] (vst2::AEffect* e)
+         { e->dispatcher (e, vst2::effEditOpen, 0, 0, (void*) secondWindow, 0.0f); }},
+        {"effSetChunk", [&] (vst2::AEffect* e)
+         { e->dispatcher (e, vst2::effSetChunk, 0, 256, state.data(), 0.0f); }},
+    };
+
+    for (const auto& callback : callbacks)
+    {
+        for (const auto& [nestedName, nested] : nestedCalls)
+        {
+            SCOPED_TRACE (std::string (callback.name) + ", then " + nestedName);
+            make (true);
+            canSizeWindow = 1;
+            ASSERT_EQ (dispatch (vst2::effEditOpen, (void*) hostWindow), 1);
+            callback.prepare();
+            calls.clear();
+            lifeEvents.clear();
+            callBackDuring = callback.opcode;
+            callBack = nested;
+            callback.trigger();
+            EXPECT_EQ (callBackDuring, -1) << "the plug-in never made the callback";
+
+            if (std::string (nestedName) == "effClose")
+            {
+                EXPECT_TRUE (calls.empty()) << "asked the host after it was closed";
+                const std::vector<std::string> deleted ({"editor deleted", "processor deleted"});
+                EXPECT_EQ (std::vector<std::string> (lifeEvents.end() -
+                                                         std::min<size_t> (lifeEvents.size(), 2),
+                                                     lifeEvents.end()),
+                           deleted);
+                effect = nullptr;
+                continue;
+            }
+
+            // The instance goes on as before.
+            vst2::ERect* rect = nullptr;
+            dispatch (vst2::effEditGetRect, &rect);
+            ASSERT_NE (rect, nullptr);
+            EXPECT_GT (rect->right, 0);
+            close();
+            EXPECT_EQ (lifeEvents.back(), "processor deleted");
+        }
+    }
+
+    XDestroyWindow (display, hostWindow);
+    XDestroyWindow (display, secondWindow);
+    XCloseDisplay (display);
 }

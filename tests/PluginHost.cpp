@@ -123,8 +123,8 @@ vst2::VstIntPtr VSTCALLBACK TestHost::callback (vst2::AEffect* effect, vst2::Vst
         host->calls.push_back (call);
     }
 
-    if (opcode == vst2::audioMasterIdle && host->duringIdle)
-        host->duringIdle();
+    if (effect != nullptr && host->duringCallback)
+        host->duringCallback (opcode);
 
     return opcode == vst2::audioMasterVersion ? host->versionAnswer : 0;
 }

@@ -105,8 +105,9 @@ public:
         callback takes the same lock, as hosts that serialise each plug-in do. */
     bool guardsEachCall = false;
 
-    /** Called from inside audioMasterIdle, when set. */
-    std::function<void()> duringIdle;
+    /** Called from inside every call the plug-in makes to the host once it has the record, with
+        the call's opcode, when set: a host may call the plug-in back from there. */
+    std::function<void (vst2::VstInt32 opcode)> duringCallback;
 
 private:
     /** Marks the calling thread as inside a call into the plug-in, holding the guard if asked. */

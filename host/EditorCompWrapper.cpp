@@ -1,9 +1,7 @@
 #include "host/EditorCompWrapper.h"
 
-#include "host/JuceVSTWrapper.h"
-
-EditorCompWrapper::EditorCompWrapper (JuceVSTWrapper& owner, juce::AudioProcessorEditor* editor)
-    : wrapper (&owner)
+EditorCompWrapper::EditorCompWrapper (Owner& editorOwner, juce::AudioProcessorEditor* editor)
+    : owner (editorOwner)
 {
     setOpaque (true);
     setBounds (editor->getBounds());
@@ -48,16 +46,13 @@ void EditorCompWrapper::childBoundsChanged (juce::Component* child)
     const auto width = child->getWidth();
     const auto height = child->getHeight();
 
-    if (wrapper != nullptr)
-        wrapper->resizeHostWindow (width, height);
-
+    owner.editorResized (width, height);
     setSize (width, height);
 }
 
 void EditorCompWrapper::broughtToFront()
 {
-    if (wrapper != nullptr)
-        wrapper->bringHostFrameToFront();
+    owner.editorPressed();
 }
 
 juce::AudioProcessorEditor* EditorCompWrapper::getEditor() const

@@ -1,31 +1,11 @@
 #include "host/JuceVSTWrapper.h"
 
-#include "host/EditorCompWrapper.h"
-#include "host/HostWindows.h"
 #include "host/PluginIdentity.h"
 #include "host/PluginToolkit.h"
-
-#include <algorithm>
-#include <cstring>
 
 namespace
 {
 constexpr int resumeEventCapacity = 64;
-
-// Enough MIDI buffer and sorting storage for a few hundred events, so that ordinary blocks never
-// grow it.
-constexpr size_t resumeMidiBufferBytes = 4096;
-constexpr int resumeSortCapacity = 512;
-
-// One event from the host in the MIDI buffer's layout: position, byte count, at most four bytes.
-constexpr int maxEventBytes = MidiBufferLayout::headerBytes + 4;
-
-/** The bytes a channel message (status 0x80 to 0xef) has: program change and channel pressure
-    carry one data byte, the others two. */
-constexpr int channelMessageLength (juce::uint8 status)
-{
-    return (status & 0xe0) == 0xc0 ? 2 : 3;
-}
 
 int numParametersOf (juce::AudioProcessor& processor)
 {
@@ -39,7 +19,8 @@ JuceVSTWrapper::JuceVSTWrapper (vst2::audioMasterCallback master,
                                 std::unique_ptr<juce::AudioProcessor> processorToOwn,
                                 EditorHostingEnvironment hostingEnvironment)
     : AudioEffectX (master, processorToOwn->getNumPrograms(), numParametersOf (*processorToOwn)),
-      processor (std::move (processorToOwn)), environment (hostingEnvironment)
+      processor (std::move (processorToOwn)), environment (hostingEnvironment),
+      editorHost (std::make_unique<EditorHost> (*processor, windowLayer()))
 {
     processor->setPlayConfigDetails (PluginIdentity::numInputs, PluginIdentity::numOutputs,
                                      sampleRate, blockSize);
@@ -62,12 +43,11 @@ JuceVSTWrapper::~JuceVSTWrapper()
         [this]
         {
             stopTimer();
-            cancelPendingUpdate();
             processor->removeListener (this);
 
             if (PluginToolkit::mayChangeWindowsNow())
             {
-                deleteEditor(); // first: the editor refers to the processor
+                editorHost.reset(); // first: the editor refers to the processor
                 processor.reset();
             }
             else
@@ -80,37 +60,29 @@ JuceVSTWrapper::~JuceVSTWrapper()
     // not delete is left, untouched, to the process's end.
     if (processor != nullptr)
     {
-        [[maybe_unused]] auto* editor = editorComp.release();
+        [[maybe_unused]] auto* editor = editorHost.release();
         [[maybe_unused]] auto* leftProcessor = processor.release();
     }
 }
 
 void JuceVSTWrapper::leaveEditorAndProcessorToMessageThread()
 {
-    // What is left outlives the adapter: the editor no longer reaches back into it. The toolkit
-    // stays up until they are gone.
+    // The toolkit stays up until they are gone.
     struct Remains
     {
         PluginToolkit::Reference toolkit;
         std::unique_ptr<juce::AudioProcessor> processor;
-        std::unique_ptr<EditorCompWrapper> editorComp;
+        std::unique_ptr<EditorHost> editorHost;
     };
 
     auto remains = std::make_shared<Remains>();
     remains->processor = std::move (processor);
-    remains->editorComp = std::move (editorComp);
-
-    if (remains->editorComp != nullptr)
-        remains->editorComp->detachFromHost();
+    remains->editorHost = std::move (editorHost);
 
     juce::MessageManager::callAsync (
         [remains]
         {
-            if (remains->editorComp != nullptr)
-                if (auto* editor = remains->editorComp->getEditor())
-                    remains->processor->editorBeingDeleted (editor);
-
-            remains->editorComp.reset();
+            remains->editorHost.reset();
             remains->processor.reset();
         });
 }
@@ -125,15 +97,15 @@ vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt3
         // The idle work is skipped while the guard is set; looking before waiting for the message
         // thread keeps a host that calls back from another thread while the toolkit is busy
         // calling it from waiting for ever.
-        if (reentryGuard)
+        if (EditorHost::reentryGuard)
             return 0;
 
         fitHostWindowAsked();
-        tellHostOfEditedRoutes();
+        tellHostOfEditedState();
         break;
 
     case vst2::effEditClose:
-        tellHostOfEditedRoutes();
+        tellHostOfEditedState();
         break;
 
     case vst2::effEditGetRect:
@@ -156,52 +128,24 @@ vst2::VstIntPtr JuceVSTWrapper::dispatchEditorOpcode (vst2::VstInt32 opcode, voi
     switch (opcode)
     {
     case vst2::effEditGetRect:
-        // Not while an editor is being deleted further up this thread: the last size stands.
-        if (! reentryGuard)
-            makeEditor();
+    {
+        auto* rect = editorHost->getRect();
 
-        if (editorComp != nullptr)
-        {
-            editorRect.top = 0;
-            editorRect.left = 0;
-            editorRect.bottom = (std::int16_t) editorComp->getHeight();
-            editorRect.right = (std::int16_t) editorComp->getWidth();
-        }
-        else if (editorRect.right == 0)
-        {
-            return 0;
-        }
+        if (rect != nullptr && ptr != nullptr)
+            *static_cast<vst2::ERect**> (ptr) = rect;
 
-        if (ptr != nullptr)
-            *static_cast<vst2::ERect**> (ptr) = &editorRect;
-
-        return (vst2::VstIntPtr) &editorRect;
+        return (vst2::VstIntPtr) rect;
+    }
 
     case vst2::effEditOpen:
-        // Not while windows are being made or destroyed further up this thread; and without a
-        // window to show it in there is nowhere to put an editor.
-        if (! PluginToolkit::mayChangeWindowsNow())
-            return 0;
-
-        deleteEditor();
-
-        if (ptr == nullptr)
-            return 0;
-
-        makeEditor();
-
-        if (editorComp == nullptr)
-            return 0;
-
-        showEditorIn (ptr);
-        return 1;
+        return editorHost->open (ptr) ? 1 : 0;
 
     case vst2::effEditClose:
-        deleteEditorWhenWindowsMayChange();
+        editorHost->close();
         return 0;
 
     default: // effEditIdle
-        idleEditor();
+        editorHost->idle();
         return 0;
     }
 }
@@ -217,96 +161,15 @@ void JuceVSTWrapper::close()
         [this]
         {
             stopTimer();
-            deleteEditorWhenWindowsMayChange();
+            editorHost->close();
         });
-}
-
-void JuceVSTWrapper::deleteEditorWhenWindowsMayChange()
-{
-    if (PluginToolkit::mayChangeWindowsNow())
-        deleteEditor();
-    else
-        triggerAsyncUpdate(); // once the message thread is back in its own loop
-}
-
-void JuceVSTWrapper::handleAsyncUpdate()
-{
-    deleteEditor();
-}
-
-void JuceVSTWrapper::makeEditor()
-{
-    if (editorComp != nullptr)
-        return;
-
-    auto* editor = processor->createEditorIfNeeded();
-
-    if (editor == nullptr)
-        return;
-
-    editor->setOpaque (true);
-    editor->setVisible (true);
-    editorComp = std::make_unique<EditorCompWrapper> (*this, editor);
-}
-
-void JuceVSTWrapper::showEditorIn (void* parentWindow)
-{
-    // The wrapper gets a window of its own, hidden until it has become a child of the host's
-    // window, so that nothing (an X window manager, say) takes it for a window of its own. Where
-    // the toolkit must know its window's parent to place it there, it makes it there at once.
-    editorComp->setOpaque (true);
-    editorComp->setVisible (false);
-    hostWindow = parentWindow;
-    editorComp->addToDesktop (0, windowLayer().toolkitParentFor (hostWindow));
-
-    if (auto* window = editorWindow())
-        HostWindows::embed (windowLayer(), window, hostWindow);
-
-    editorComp->setVisible (true);
-}
-
-void JuceVSTWrapper::deleteEditor()
-{
-    const ScopedReentryGuard guard;
-    cancelPendingUpdate(); // a deletion put off until now is done
-
-    if (editorComp != nullptr)
-    {
-        if (auto* editor = editorComp->getEditor())
-            processor->editorBeingDeleted (editor);
-
-        editorComp.reset();
-        ++editorChanges;
-    }
-
-    hostWindow = nullptr;
-    const std::lock_guard<std::mutex> lock (fitLock);
-    fitAsked.reset();
-}
-
-void JuceVSTWrapper::idleEditor()
-{
-    if (reentryGuard || ! PluginToolkit::mayChangeWindowsNow())
-        return;
-
-    // The toolkit's own loop delivers messages and window-system events; a host that drives the
-    // editor through effEditIdle sees due timers and pending repaints done within its call.
-    const ScopedReentryGuard guard;
-    juce::Timer::callPendingTimersSynchronously();
-
-    for (int i = juce::ComponentPeer::getNumPeers(); --i >= 0;)
-        if (auto* peer = juce::ComponentPeer::getPeer (i))
-            peer->performAnyPendingRepaintsNow();
 }
 
 void JuceVSTWrapper::timerCallback()
 {
-    // A host window that has gone took the editor's window with it: the editor goes too, rather
-    // than draw into a window that is no more.
-    if (hostWindow != nullptr && ! windowLayer().exists (hostWindow))
-        deleteEditor();
+    editorHost->letGoIfHostWindowHasGone();
 
-    if (! reentryGuard)
+    if (! EditorHost::reentryGuard)
         handedOutStates.freeOlderThan (stateBlockLifetimeMs, environment.approximateMilliseconds());
 }
 
@@ -315,59 +178,22 @@ size_t JuceVSTWrapper::getHandedOutStateSize() const
     return handedOutStates.getTotalSize();
 }
 
-void JuceVSTWrapper::resizeHostWindow (int width, int height)
-{
-    if (editorComp == nullptr)
-        return;
-
-    const std::lock_guard<std::mutex> lock (fitLock);
-    fitAsked = WindowFit{editorWindow(), width, height};
-}
-
 void JuceVSTWrapper::fitHostWindowAsked()
 {
-    std::optional<WindowFit> fit;
-    {
-        const std::lock_guard<std::mutex> lock (fitLock);
-        fit.swap (fitAsked);
-    }
-
-    if (! fit.has_value())
-        return;
-
-    // Every call to the host may come back in: the walk stops once the instance is closed or its
-    // editor has changed, as if the host had resized its window itself.
-    const auto editorAsked = editorChanges.load();
-    const auto hostAnswered = [this, editorAsked]
-    { return isClosed() || editorChanges.load() != editorAsked; };
-
-    const auto hostResizes = [this, &hostAnswered] (int w, int h)
-    {
-        if (callHost (vst2::audioMasterCanDo, 0, 0, const_cast<char*> ("sizeWindow")) == 0)
-            return hostAnswered();
-
-        return hostAnswered() || callHost (vst2::audioMasterSizeWindow, w, h) != 0 ||
-               hostAnswered();
-    };
-
-    HostWindows::fitToEditor (windowLayer(), fit->editorWindow, fit->width, fit->height,
-                              hostResizes);
-
-    if (isClosed())
-        return;
-
-    PluginToolkit::callOnMessageThread (
-        [this]
+    // Every call to the host may come back in: once the instance is closed, the walk stops as if
+    // the host had resized its window itself, and nothing more is asked of it.
+    editorHost->fitHostWindowAsked (
+        [this] (int width, int height)
         {
-            if (auto* peer = editorComp != nullptr ? editorComp->getPeer() : nullptr)
-                peer->handleMovedOrResized();
-        });
-}
+            if (callHost (vst2::audioMasterCanDo, 0, 0, const_cast<char*> ("sizeWindow")) == 0)
+                return isClosed();
 
-void JuceVSTWrapper::bringHostFrameToFront()
-{
-    if (editorComp != nullptr)
-        HostWindows::bringFrameToFront (windowLayer(), editorWindow());
+            return isClosed() || callHost (vst2::audioMasterSizeWindow, width, height) != 0 ||
+                   isClosed();
+        });
+
+    if (! isClosed())
+        PluginToolkit::callOnMessageThread ([this] { editorHost->rereadWindowPlace(); });
 }
 
 NativeWindowLayer& JuceVSTWrapper::windowLayer() const
@@ -376,12 +202,6 @@ NativeWindowLayer& JuceVSTWrapper::windowLayer() const
         return *environment.windows;
 
     return NativeWindowLayer::forThisPlatform();
-}
-
-NativeWindowLayer::Handle JuceVSTWrapper::editorWindow() const
-{
-    auto* peer = editorComp != nullptr ? editorComp->getPeer() : nullptr;
-    return peer != nullptr ? peer->getNativeHandle() : nullptr;
 }
 
 void JuceVSTWrapper::process (float**, float** outputs, vst2::VstInt32 sampleFrames)
@@ -410,18 +230,18 @@ void JuceVSTWrapper::processBlock (float** outputs, vst2::VstInt32 sampleFrames)
                                         juce::jmax (0, (int) sampleFrames));
 
         const juce::ScopedLock lock (processor->getCallbackLock());
-        processor->processBlock (audio, midiEvents);
+        processor->processBlock (audio, incomingEvents.buffer());
     }
 
-    if (! midiEvents.isEmpty())
-        sendRoutedEvents();
+    if (! incomingEvents.buffer().isEmpty())
+        sendProcessedEvents();
 }
 
-void JuceVSTWrapper::sendRoutedEvents()
+void JuceVSTWrapper::sendProcessedEvents()
 {
-    outgoingEvents.fillFrom (midiEvents);
+    outgoingEvents.fillFrom (incomingEvents.buffer());
     sendVstEventsToHost (outgoingEvents.getEvents());
-    midiEvents.clear();
+    incomingEvents.clear();
 }
 
 void JuceVSTWrapper::setParameter (vst2::VstInt32 index, float value)
@@ -482,12 +302,8 @@ void JuceVSTWrapper::resume()
     processor->setRateAndBufferSizeDetails (rate, blockSize);
     processor->prepareToPlay (rate, blockSize);
 
-    midiEvents.clear(); // events that arrived while the plug-in was off are stale
-    midiEvents.ensureSize (resumeMidiBufferBytes);
-    oneEvent.ensureSize (maxEventBytes);
-    incomingEvents.reserve (resumeMidiBufferBytes);
-    sortedEvents.reserve (resumeMidiBufferBytes);
-    sortKeys.reserve (resumeSortCapacity);
+    incomingEvents.clear(); // events that arrived while the plug-in was off are stale
+    incomingEvents.reserve();
     outgoingEvents.ensureCapacity (resumeEventCapacity);
     wantEvents();
 }
@@ -495,7 +311,7 @@ void JuceVSTWrapper::resume()
 void JuceVSTWrapper::suspend()
 {
     processor->releaseResources();
-    midiEvents.clear();
+    incomingEvents.clear();
     prepared = false;
 }
 
@@ -521,105 +337,10 @@ vst2::VstInt32 JuceVSTWrapper::setChunk (void* data, vst2::VstInt32 byteSize, bo
 
 vst2::VstInt32 JuceVSTWrapper::processEvents (vst2::VstEvents* events)
 {
-    if (events == nullptr || events->numEvents <= 0)
-        return 1;
-
-    // The host's MIDI events go to the end of the buffer in one step, laid out in the buffer's
-    // own way; hosts mostly deliver in position order, and anything else is sorted once the list
-    // is in. The buffer keeps as many bytes as the status byte calls for, and no event that
-    // starts with a data byte.
-    const auto numEvents = events->numEvents;
-    const auto* list = events->events; // the host's list is longer than the two it declares
-    MidiBufferLayout::Scratch::Writer incoming (incomingEvents);
-    auto* out = incoming.room ((size_t) numEvents * maxEventBytes);
-    auto laidOut = ! midiEvents.isEmpty();
-    auto latest = lastEventPosition;
-    auto outOfOrder = false;
-
-    for (int i = 0; i < numEvents; ++i)
-    {
-        const auto* event = list[i];
-
-        if (event == nullptr || event->type != vst2::kVstMidiType)
-            continue;
-
-        const auto& midi = *reinterpret_cast<const vst2::VstMidiEvent*> (event);
-        const auto* bytes = reinterpret_cast<const juce::uint8*> (midi.midiData);
-        const auto position = midi.deltaFrames;
-
-        if (bytes[0] < 0x80)
-            continue;
-
-        if (bytes[0] < 0xf0)
-        {
-            // All four bytes go in, in one step; the next event starts after the message's own.
-            const auto numBytes = channelMessageLength (bytes[0]);
-            out = MidiBufferLayout::writeHeader (out, position, numBytes);
-            std::memcpy (out, bytes, 4);
-            out += numBytes;
-        }
-        else
-        {
-            // System messages are measured by the toolkit's own rules.
-            oneEvent.clear();
-            oneEvent.addEvent (bytes, 4, position);
-
-            if (oneEvent.isEmpty())
-                continue;
-
-            std::memcpy (out, oneEvent.data.begin(), (size_t) oneEvent.data.size());
-            out += oneEvent.data.size();
-        }
-
-        if (laidOut && position < latest)
-            outOfOrder = true;
-        else
-            latest = position;
-
-        laidOut = true;
-    }
-
-    incoming.wrote (out);
-    incoming.appendTo (midiEvents);
-    lastEventPosition = latest;
-
-    if (outOfOrder)
-        sortEvents();
+    if (events != nullptr)
+        incomingEvents.add (*events);
 
     return 1;
-}
-
-void JuceVSTWrapper::sortEvents()
-{
-    // Ordered by position, and by place in the buffer within one position: events keep the order
-    // in which they arrived, whichever call of the host's brought them. O(n log n), in storage
-    // that blocks of this size have already made.
-    const auto* data = midiEvents.data.begin();
-    sortKeys.clear();
-
-    for (const juce::uint8* event = data; event < midiEvents.data.end();
-         event = MidiBufferLayout::next (event))
-    {
-        const auto biased = (juce::uint32) MidiBufferLayout::positionOf (event) ^ 0x80000000u;
-        sortKeys.push_back (((juce::uint64) biased << 32) | (juce::uint32) (event - data));
-    }
-
-    std::sort (sortKeys.begin(), sortKeys.end());
-
-    MidiBufferLayout::Scratch::Writer sorted (sortedEvents);
-    auto* out = sorted.room ((size_t) midiEvents.data.size());
-
-    for (const auto key : sortKeys)
-    {
-        const auto* event = data + (juce::uint32) key;
-        const auto eventBytes = MidiBufferLayout::next (event) - event;
-        std::memcpy (out, event, (size_t) eventBytes);
-        out += eventBytes;
-    }
-
-    sorted.wrote (out);
-    midiEvents.clear();
-    sorted.appendTo (midiEvents);
 }
 
 bool JuceVSTWrapper::getProgramNameIndexed (vst2::VstInt32, vst2::VstInt32 index, char* text)
@@ -672,11 +393,11 @@ void JuceVSTWrapper::audioProcessorChanged (juce::AudioProcessor*, const ChangeD
 {
     // On the message thread, which may not be the host's: the host hears at its next idle.
     if (details.nonParameterStateChanged)
-        routesEdited = true;
+        stateEdited = true;
 }
 
-void JuceVSTWrapper::tellHostOfEditedRoutes()
+void JuceVSTWrapper::tellHostOfEditedState()
 {
-    if (! isClosed() && routesEdited.exchange (false))
+    if (! isClosed() && stateEdited.exchange (false))
         callHost (vst2::audioMasterUpdateDisplay);
 }

@@ -197,7 +197,7 @@ TEST_F (EditorHosting, OpenReplacesTheSizeQuerysEditorAndCloseDeletesIt)
     EXPECT_EQ (lifeEvents.size(), 2u);
     EXPECT_EQ (dispatch (vst2::effEditClose), 0); // nothing left to close
     EXPECT_EQ (lifeEvents.size(), 2u);
-    EXPECT_FALSE (JuceVSTWrapper::reentryGuard);
+    EXPECT_FALSE (EditorHost::reentryGuard);
 
     // No window to open in: nothing is made, and the host hears so.
     EXPECT_EQ (dispatch (vst2::effEditOpen, nullptr), 0);
@@ -258,12 +258,12 @@ TEST_F (EditorHosting, EditIdleRunsDueTimersExceptUnderTheReentryGuard)
 
     dispatch (vst2::effEditGetRect);
     {
-        const JuceVSTWrapper::ScopedReentryGuard guard;
+        const EditorHost::ScopedReentryGuard guard;
         makeDue();
         dispatch (vst2::effEditIdle); // does nothing
         EXPECT_EQ (timer.ticks, 0);
     }
-    EXPECT_FALSE (JuceVSTWrapper::reentryGuard);
+    EXPECT_FALSE (EditorHost::reentryGuard);
 
     // Nothing else delivers the toolkit's messages on this thread: the ticks come from the calls.
     const auto end = juce::Time::getMillisecondCounter() + 2000;
@@ -295,7 +295,7 @@ TEST_F (EditorHosting, HandedOutChunkIsFreedOnlyAfterMoreThan2000Ms)
     effect->dispatcher (effect, vst2::effGetChunk, 0, 0, &data, 0.0f);
     now += 5000;
     {
-        const JuceVSTWrapper::ScopedReentryGuard guard;
+        const EditorHost::ScopedReentryGuard guard;
         adapter->timerCallback();
     }
     EXPECT_EQ (adapter->getHandedOutStateSize(), 256u);
@@ -354,7 +354,7 @@ TEST_F (EditorHosting, HostCallingBackFromInsideEachCallbackFindsTheInstanceWhol
     const auto hostWindow = window(), secondWindow = window();
     XSync (display, False);
 
-    const auto routesEdited = [this]
+    const auto stateEdited = [this]
     {
         processor->updateHostDisplay (
             juce::AudioProcessor::ChangeDetails().withNonParameterStateChanged (true));
@@ -367,9 +367,9 @@ TEST_F (EditorHosting, HostCallingBackFromInsideEachCallbackFindsTheInstanceWhol
         std::function<void()> prepare, trigger;
     };
     const Callback callbacks[] = {
-        {"updateDisplay in effEditIdle", vst2::audioMasterUpdateDisplay, routesEdited,
+        {"updateDisplay in effEditIdle", vst2::audioMasterUpdateDisplay, stateEdited,
          [this] { dispatch (vst2::effEditIdle); }},
-        {"updateDisplay in effEditClose", vst2::audioMasterUpdateDisplay, routesEdited,
+        {"updateDisplay in effEditClose", vst2::audioMasterUpdateDisplay, stateEdited,
          [this] { dispatch (vst2::effEditClose); }},
         {"canDo in effEditIdle", vst2::audioMasterCanDo, resizeEditor,
          [this] { dispatch (vst2::effEditIdle); }},

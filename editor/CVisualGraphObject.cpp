@@ -3,6 +3,7 @@
 #include "editor/BreakMenu.h"
 #include "editor/CVisualGraphObjectConnector_Input.h"
 #include "editor/CVisualGraphObjectConnector_Output.h"
+#include "editor/CanvasGeometry.h"
 
 #include <memory>
 
@@ -112,19 +113,15 @@ void CVisualGraphObject::layoutRow (const ConnectorList& list, bool outsideRight
     if (list.empty())
         return;
 
-    // Each connector centred in an equal slot of the box's height; the centres are kept in
-    // single precision and truncated, so the layout is the same on every platform.
-    const auto height = (float) getHeight();
-    const auto count = (float) list.size();
-    const auto slot = height / count;
-    auto centre = height / 2.0f - (count - 1.0f) * slot / 2.0f;
+    const auto count = (int) list.size();
 
-    for (auto* connector : list)
+    for (int i = 0; i < count; ++i)
     {
+        auto* connector = list[(size_t) i];
         const auto width = connector->getWidth();
-        connector->setOffset (outsideRightEdge ? getWidth() : -width,
-                              (int) (centre - (float) (width / 2)));
-        centre += slot;
+        connector->setOffset (
+            outsideRightEdge ? getWidth() : -width,
+            canvas::geometry::connectorOffsetAlong (getHeight(), count, i, width));
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "editor/CanvasGeometry.h"
+
 #include <juce_graphics/juce_graphics.h>
 
 /** The patch editor's fixed sizes, colours and texts, in one place. */
@@ -13,7 +15,7 @@ constexpr int shadowOffsetX = 1;
 constexpr int shadowOffsetY = 5;
 
 // Connectors
-constexpr int connectorSize = 8;
+constexpr int connectorSize = geometry::connectorSize;
 const juce::Colour connectorColour{0xff000000};
 const juce::Colour connectorActiveColour{0xffffffff};
 const juce::Colour connectorActivityColour{0xff40e040}; // MIDI on its channel, fading out
@@ -31,11 +33,15 @@ const juce::Colour attachedLinkColour{0xff000000};
 const juce::Colour looseLinkColour{0xffffffff};
 
 // Editor
-constexpr int editorWidth = 600;
-constexpr int editorHeight = 450;
+constexpr int editorWidth = geometry::editorWidth;
+constexpr int editorHeight = geometry::editorHeight;
 constexpr float fontHeight = 12.0f;
-const juce::Rectangle<int> inputChannelsBoxBounds{10, 10, 100, 400};
-const juce::Rectangle<int> outputChannelsBoxBounds{490, 10, 100, 400};
+const juce::Rectangle<int> inputChannelsBoxBounds{
+    geometry::inputChannelsBox.x, geometry::inputChannelsBox.y, geometry::inputChannelsBox.width,
+    geometry::inputChannelsBox.height};
+const juce::Rectangle<int> outputChannelsBoxBounds{
+    geometry::outputChannelsBox.x, geometry::outputChannelsBox.y, geometry::outputChannelsBox.width,
+    geometry::outputChannelsBox.height};
 constexpr int channelLabelPitch = 25;
 constexpr int inputChannelLabelX = 70;  // inside the left box, beside its outputs
 constexpr int outputChannelLabelX = 10; // inside the right box, beside its inputs

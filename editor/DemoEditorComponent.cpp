@@ -10,12 +10,12 @@
 
 namespace
 {
-constexpr int channels = Switchyard::numChannels;
-using RouteCells = std::array<juce::uint8, (size_t) Switchyard::stateSize>;
+constexpr int channels = routing::numChannels;
+using RouteCells = std::array<juce::uint8, (size_t) routing::numCells>;
 
 size_t cell (int inputChannel, int outputChannel)
 {
-    return (size_t) (inputChannel * channels + outputChannel);
+    return (size_t) routing::cell (inputChannel, outputChannel);
 }
 } // namespace
 

@@ -187,14 +187,14 @@ void Switchyard::setRoute (juce::uint8 value, int inputChannel, int outputChanne
 {
     if (isChannelIndex (inputChannel) && isChannelIndex (outputChannel))
     {
-        routingMatrix[(size_t) (inputChannel * numChannels + outputChannel)] = value;
+        routingMatrix[(size_t) routing::cell (inputChannel, outputChannel)] = value;
         updateRowOutputs (inputChannel);
     }
 }
 
 void Switchyard::updateRowOutputs (int inputChannel)
 {
-    const auto* row = routingMatrix.data() + inputChannel * numChannels;
+    const auto* row = routingMatrix.data() + routing::cell (inputChannel, 0);
     HeldNotes::Outputs outputs = 0;
 
     for (int column = 0; column < numChannels; ++column)
@@ -206,7 +206,7 @@ void Switchyard::updateRowOutputs (int inputChannel)
 juce::uint8 Switchyard::getRoute (int inputChannel, int outputChannel) const
 {
     if (isChannelIndex (inputChannel) && isChannelIndex (outputChannel))
-        return routingMatrix[(size_t) (inputChannel * numChannels + outputChannel)];
+        return routingMatrix[(size_t) routing::cell (inputChannel, outputChannel)];
 
     return 0;
 }

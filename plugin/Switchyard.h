@@ -3,6 +3,7 @@
 #include "plugin/HeldNotes.h"
 #include "plugin/MidiBufferLayout.h"
 #include "plugin/QuennellFilterBase.h"
+#include "plugin/RoutingMatrix.h"
 
 #include <array>
 #include <atomic>
@@ -13,8 +14,8 @@
 class Switchyard : public QuennellFilterBase, public juce::ChangeBroadcaster
 {
 public:
-    static constexpr int numChannels = 16;
-    static constexpr int stateSize = numChannels * numChannels;
+    static constexpr int numChannels = routing::numChannels;
+    static constexpr int stateSize = routing::numCells;
     static constexpr const char* pluginName = "Lampwick";
 
     Switchyard();

@@ -164,4 +164,9 @@ TEST_F (LampwickRoute, RoutesTheDemoSongAndKeepsItsTiming)
                                 path ("demo.mid") + " " + path ("again.mid"));
     ASSERT_EQ (again.exitCode, 0) << again.output;
     EXPECT_EQ (notesOf ("again.mid"), notesOf ("out.mid"));
+
+    // And reads back as the routes it was given.
+    const auto printed = runTool ("--print-state " + path ("saved.state"));
+    ASSERT_EQ (printed.exitCode, 0) << printed.output;
+    EXPECT_EQ (printed.output, "1:4,10 2:2\n");
 }

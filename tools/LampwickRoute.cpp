@@ -4,6 +4,7 @@
 #include "HostedPlugin.h"
 #include "RouteOptions.h"
 
+#include <cstring>
 #include <iostream>
 
 namespace
@@ -95,6 +96,19 @@ int run (const RouteOptions& options)
             problem.isNotEmpty())
             return fail (problem);
         std::cout << "Wrote the demo song to " << options.demoFile << std::endl;
+        return 0;
+    }
+
+    if (options.printStateFile.isNotEmpty())
+    {
+        juce::MemoryBlock state;
+        if (auto problem = readState (options.printStateFile, state); problem.isNotEmpty())
+            return fail (problem);
+
+        RoutesText::Cells routes{};
+        std::memcpy (routes.data(), state.getData(), routes.size());
+        const auto text = RoutesText::write (routes);
+        std::cout << (text.isEmpty() ? "none" : text) << std::endl;
         return 0;
     }
 

@@ -1,5 +1,7 @@
 #include "RouteOptions.h"
 
+#include "plugin/RoutesText.h"
+
 namespace
 {
 bool parseWholeNumber (const juce::String& text, int minimum, int maximum, int& value)
@@ -11,37 +13,6 @@ bool parseWholeNumber (const juce::String& text, int minimum, int maximum, int& 
     return value >= minimum && value <= maximum;
 }
 
-/** "1:4,10" switches on input channel 1 to output channels 4 and 10. */
-juce::String parseRoute (const juce::String& text,
-                         std::array<juce::uint8, RouteOptions::stateSize>& routes)
-{
-    const auto problem =
-        "route '" + text + "' must look like IN:OUT[,OUT...] with channels 1 to 16";
-
-    if (! text.containsChar (':'))
-        return problem;
-
-    int input = 0;
-    if (! parseWholeNumber (text.upToFirstOccurrenceOf (":", false, false), 1,
-                            RouteOptions::numChannels, input))
-        return problem;
-
-    const auto outputs =
-        juce::StringArray::fromTokens (text.fromFirstOccurrenceOf (":", false, false), ",", "");
-    if (outputs.isEmpty())
-        return problem;
-
-    for (const auto& out : outputs)
-    {
-        int output = 0;
-        if (! parseWholeNumber (out.trim(), 1, RouteOptions::numChannels, output))
-            return problem;
-
-        routes[(size_t) ((input - 1) * RouteOptions::numChannels + output - 1)] = 1;
-    }
-
-    return {};
-}
 } // namespace
 
 juce::String RouteOptions::parse (const juce::StringArray& arguments)
@@ -57,7 +28,7 @@ juce::String RouteOptions::parse (const juce::StringArray& arguments)
         const auto takesValue = argument == "--route" || argument == "--state" ||
                                 argument == "--rate" || argument == "--block" ||
                                 argument == "--plugin" || argument == "--make-demo" ||
-                                argument == "--save-state";
+                                argument == "--save-state" || argument == "--print-state";
 
         if (takesValue && i + 1 >= arguments.size())
             return argument + " needs a value";
@@ -66,7 +37,7 @@ juce::String RouteOptions::parse (const juce::StringArray& arguments)
 
         if (argument == "--route")
         {
-            if (auto problem = parseRoute (value, routes); problem.isNotEmpty())
+            if (auto problem = RoutesText::read (value, routes); problem.isNotEmpty())
                 return problem;
             hasRoutes = true;
         }
@@ -78,6 +49,8 @@ juce::String RouteOptions::parse (const juce::StringArray& arguments)
             pluginFile = value;
         else if (argument == "--make-demo")
             demoFile = value;
+        else if (argument == "--print-state")
+            printStateFile = value;
         else if (argument == "--rate")
         {
             if (! parseWholeNumber (value, 1000, 768000, sampleRate))
@@ -107,6 +80,9 @@ juce::String RouteOptions::parse (const juce::StringArray& arguments)
     if (demoFile.isNotEmpty())
         return files.isEmpty() ? juce::String() : "--make-demo takes no other files";
 
+    if (printStateFile.isNotEmpty())
+        return files.isEmpty() ? juce::String() : "--print-state takes no other files";
+
     if (files.size() != 2)
         return "give one MIDI file to read and one to write";
 
@@ -119,17 +95,21 @@ juce::String RouteOptions::usage()
 {
     return "usage: lampwick-route [options] INPUT.mid OUTPUT.mid\n"
            "       lampwick-route --make-demo FILE.mid\n"
+           "       lampwick-route --print-state FILE\n"
            "\n"
            "Routes the MIDI of INPUT.mid through the Lampwick plug-in, block by block as a host\n"
            "plays it, and writes what comes out to OUTPUT.mid.\n"
            "\n"
            "  --route IN:OUT[,OUT...]  switch on routes from input channel IN (1-16) to each OUT;\n"
-           "                           repeat for more input channels\n"
+           "                           repeat, or separate routes with spaces, for more\n"
            "  --state FILE             restore a saved 256-byte routing state instead\n"
            "  --save-state FILE        write the routing state the plug-in ends with\n"
            "  --rate HZ                sample rate (default 44100)\n"
            "  --block N                block size in samples (default 512)\n"
            "  --plugin PATH            the plug-in to load (default ~/.vst/Lampwick.so)\n"
            "  --print                  list the events before and after routing\n"
-           "  --make-demo FILE.mid     write a small multi-channel demo file and stop\n";
+           "  --make-demo FILE.mid     write a small multi-channel demo file and stop\n"
+           "  --print-state FILE       print the routes of a saved 256-byte state as --route "
+           "takes\n"
+           "                           them (1:4,10 2:2), or none, and stop\n";
 }

@@ -1,18 +1,17 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include "plugin/RoutesText.h"
 
-#include <array>
+#include <juce_core/juce_core.h>
 
 /** The command line of lampwick-route, checked. Every problem becomes a message for the user. */
 struct RouteOptions
 {
-    static constexpr int stateSize = 256;
-    static constexpr int numChannels = 16;
+    static constexpr int stateSize = routing::numCells;
 
-    juce::String inputFile, outputFile, demoFile, stateFile, saveStateFile;
+    juce::String inputFile, outputFile, demoFile, stateFile, saveStateFile, printStateFile;
     juce::String pluginFile;
-    std::array<juce::uint8, stateSize> routes{};
+    RoutesText::Cells routes{};
     bool hasRoutes = false;
     int sampleRate = 44100;
     int blockSize = 512;

@@ -1,5 +1,7 @@
 #include "HostPath.h"
 
+#include "plugin/RoutingMatrix.h"
+
 #include <cstring>
 
 namespace
@@ -16,12 +18,7 @@ HostPath::HostPath()
     outputs[0] = audio[2].data();
     outputs[1] = audio[3].data();
 
-    library = dlopen (LAMPWICK_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr)
-        return;
-
-    using MainFunction = vst2::AEffect* (*) (vst2::audioMasterCallback);
-    if (auto entry = reinterpret_cast<MainFunction> (dlsym (library, "main")))
+    if (auto entry = library.entry())
     {
         current = this;
         effect = entry (callback);
@@ -39,45 +36,34 @@ HostPath::~HostPath()
 {
     if (effect != nullptr)
         effect->dispatcher (effect, vst2::effClose, 0, 0, nullptr, 0.0f);
-    if (library != nullptr)
-        dlclose (library);
     current = nullptr;
 }
 
 void HostPath::setFanOut (int fanOut)
 {
-    unsigned char state[256] = {};
+    std::vector<std::uint8_t> state (routing::numCells, 0);
     for (int c = 0; c < fanOut; ++c)
-        state[c] = 1;
-    effect->dispatcher (effect, vst2::effSetChunk, 0, sizeof (state), state, 0.0f);
+        state[(size_t) routing::cell (0, c)] = 1;
+    vst2client::setChunk (*effect, state);
 }
 
 void HostPath::setInput (int numEvents, bool reversed)
 {
-    events.assign ((size_t) numEvents, vst2::VstMidiEvent{});
+    events.clear();
     for (int i = 0; i < numEvents; ++i)
     {
-        auto& e = events[(size_t) i];
-        e.type = vst2::kVstMidiType;
-        e.byteSize = sizeof (e);
         const auto place = reversed ? numEvents - 1 - i : i;
-        e.deltaFrames = (int) ((long long) place * blockLength / numEvents);
-        e.midiData[0] = (char) 0x90;
-        e.midiData[1] = (char) (i % 128);
-        e.midiData[2] = 100;
+        events.push_back (
+            vst2client::midiEvent ({0x90, (std::uint8_t) (i % 128), 100},
+                                   (int) ((long long) place * blockLength / numEvents)));
     }
 
-    list.assign (sizeof (vst2::VstEvents) + events.size() * sizeof (vst2::VstEvent*), 0);
-    auto* header = reinterpret_cast<vst2::VstEvents*> (list.data());
-    header->numEvents = numEvents;
-    vst2::VstEvent** slots = header->events;
-    for (size_t i = 0; i < events.size(); ++i)
-        slots[i] = reinterpret_cast<vst2::VstEvent*> (&events[i]);
+    list.point (events);
 }
 
 void HostPath::runBlock()
 {
-    effect->dispatcher (effect, vst2::effProcessEvents, 0, 0, list.data(), 0.0f);
+    vst2client::sendEvents (*effect, list);
     effect->processReplacing (effect, inputs, outputs, blockLength);
 }
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "client/PluginLibrary.h"
+#include "client/Vst2Client.h"
 #include "host/VstInterface.h"
 
-#include <dlfcn.h>
 #include <vector>
 
 /** The built plug-in driven as a host drives it, with a host callback that only counts what comes
@@ -34,10 +35,10 @@ private:
     static vst2::VstIntPtr VSTCALLBACK callback (vst2::AEffect*, vst2::VstInt32 opcode,
                                                  vst2::VstInt32, vst2::VstIntPtr, void* ptr, float);
 
-    void* library = nullptr;
+    PluginLibrary library{LAMPWICK_PATH};
     vst2::AEffect* effect = nullptr;
     std::vector<vst2::VstMidiEvent> events;
-    std::vector<char> list;
+    vst2client::EventList list;
     std::vector<float> audio[4];
     float* inputs[2];
     float* outputs[2];

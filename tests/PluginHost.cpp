@@ -1,5 +1,7 @@
 #include "PluginHost.h"
 
+#include "plugin/RoutingMatrix.h"
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -141,16 +143,13 @@ vst2::VstIntPtr TestHost::dispatch (vst2::VstInt32 opcode, vst2::VstInt32 index,
 
 vst2::VstIntPtr TestHost::sendEvents (const std::vector<vst2::VstMidiEvent>& events)
 {
-    std::vector<char> list (sizeof (vst2::VstEvents) + events.size() * sizeof (vst2::VstEvent*));
-    auto* header = reinterpret_cast<vst2::VstEvents*> (list.data());
-    vst2::VstEvent** entries = header->events;
-    header->numEvents = (vst2::VstInt32) events.size();
+    if (effect == nullptr)
+        return 0;
 
-    for (size_t i = 0; i < events.size(); ++i)
-        entries[i] =
-            reinterpret_cast<vst2::VstEvent*> (const_cast<vst2::VstMidiEvent*> (&events[i]));
-
-    return dispatch (vst2::effProcessEvents, 0, 0, header);
+    auto records = events;
+    vst2client::EventList list (records);
+    const CallScope scope (*this);
+    return vst2client::sendEvents (*effect, list);
 }
 
 void TestHost::processReplacing (int frames)
@@ -179,14 +178,11 @@ std::string TestHost::text (vst2::VstInt32 opcode, vst2::VstInt32 index)
 
 std::vector<std::uint8_t> TestHost::getChunk (vst2::VstInt32 index)
 {
-    void* data = nullptr;
-    const auto size = dispatch (vst2::effGetChunk, index, 0, &data);
-
-    if (data == nullptr || size <= 0)
+    if (effect == nullptr)
         return {};
 
-    const auto* bytes = static_cast<const std::uint8_t*> (data);
-    return {bytes, bytes + size};
+    const CallScope scope (*this);
+    return vst2client::getChunk (*effect, index);
 }
 
 void TestHost::setRoutes (std::initializer_list<std::pair<int, int>> routes)
@@ -232,21 +228,10 @@ std::vector<ReceivedEvent> TestHost::takeSentEvents()
     return events;
 }
 
-vst2::VstMidiEvent midiEvent (std::initializer_list<std::uint8_t> bytes, int deltaFrames,
-                              vst2::VstInt32 type)
-{
-    vst2::VstMidiEvent event{};
-    event.type = type;
-    event.byteSize = sizeof (event);
-    event.deltaFrames = deltaFrames;
-    std::memcpy (event.midiData, bytes.begin(), std::min<size_t> (bytes.size(), 4));
-    return event;
-}
-
 std::vector<std::uint8_t> stateWith (std::initializer_list<std::pair<int, int>> routes)
 {
     std::vector<std::uint8_t> state (256, 0);
     for (const auto& [in, out] : routes)
-        state[(size_t) (in * 16 + out)] = 1;
+        state[(size_t) routing::cell (in, out)] = 1;
     return state;
 }

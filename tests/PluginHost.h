@@ -1,5 +1,7 @@
 #pragma once
 
+#include "client/PluginLibrary.h"
+#include "client/Vst2Client.h"
 #include "host/VstInterface.h"
 
 #include <cstdint>
@@ -8,31 +10,6 @@
 #include <mutex>
 #include <string>
 #include <vector>
-
-/** The built plug-in, loaded as a host loads it: the platform's loader (dlopen, LoadLibrary),
-    then `main`. The loading lives in PluginLibraryPosix.cpp and PluginLibraryWin32.cpp. */
-class PluginLibrary
-{
-public:
-    using MainFunction = vst2::AEffect* (*) (vst2::audioMasterCallback);
-
-    explicit PluginLibrary (const char* path = LAMPWICK_PATH);
-    ~PluginLibrary();
-
-    PluginLibrary (const PluginLibrary&) = delete;
-    PluginLibrary& operator= (const PluginLibrary&) = delete;
-
-    MainFunction entry() const { return mainFunction; }
-    std::string error() const { return loadError; }
-
-    /** Whether the library at path is in the process now, without loading it. */
-    static bool isLoaded (const char* path);
-
-private:
-    void* handle = nullptr;
-    MainFunction mainFunction = nullptr;
-    std::string loadError;
-};
 
 /** One event as the host received it from the plug-in, every field copied. */
 struct ReceivedEvent
@@ -125,9 +102,7 @@ private:
     size_t taken = 0;
 };
 
-/** A MIDI event record as a host fills it. */
-vst2::VstMidiEvent midiEvent (std::initializer_list<std::uint8_t> bytes, int deltaFrames,
-                              vst2::VstInt32 type = vst2::kVstMidiType);
+using vst2client::midiEvent;
 
 /** The 256-byte state with the given routes switched on (0-based input, output channel). */
 std::vector<std::uint8_t> stateWith (std::initializer_list<std::pair<int, int>> routes);

@@ -3,10 +3,10 @@
 find_package(Threads REQUIRED)
 
 # Host-level tests load the built plug-in the way a host does; they need no JUCE of their own.
-add_library(switchyard_plugin_host STATIC PluginHost.cpp PluginLibraryPosix.cpp)
+add_library(switchyard_plugin_host STATIC PluginHost.cpp)
 target_include_directories(switchyard_plugin_host PUBLIC ${CMAKE_CURRENT_SOURCE_DIR} ${PROJECT_SOURCE_DIR})
 target_compile_definitions(switchyard_plugin_host PUBLIC LAMPWICK_PATH="$<TARGET_FILE:Lampwick>")
-target_link_libraries(switchyard_plugin_host PUBLIC GTest::gtest ${CMAKE_DL_LIBS} PRIVATE switchyard_warnings)
+target_link_libraries(switchyard_plugin_host PUBLIC switchyard_vst2_client GTest::gtest PRIVATE switchyard_warnings)
 add_dependencies(switchyard_plugin_host Lampwick)
 
 add_executable(host_tests
@@ -42,7 +42,7 @@ if(NOT SWITCHYARD_SANITIZE)
     HostAllocationTest.cpp HostMemoryTest.cpp ${PROJECT_SOURCE_DIR}/bench/HostPath.cpp ${PROJECT_SOURCE_DIR}/bench/AllocationCounter.cpp)
   target_include_directories(host_allocation_tests PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/bench)
   target_compile_definitions(host_allocation_tests PRIVATE LAMPWICK_PATH="$<TARGET_FILE:Lampwick>")
-  target_link_libraries(host_allocation_tests PRIVATE GTest::gtest_main Threads::Threads ${CMAKE_DL_LIBS} switchyard_warnings)
+  target_link_libraries(host_allocation_tests PRIVATE switchyard_vst2_client GTest::gtest_main Threads::Threads switchyard_warnings)
   add_dependencies(host_allocation_tests Lampwick)
   gtest_discover_tests(host_allocation_tests DISCOVERY_MODE PRE_TEST)
 endif()

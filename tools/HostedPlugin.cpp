@@ -1,6 +1,6 @@
 #include "HostedPlugin.h"
 
-#include <dlfcn.h>
+#include <cstring>
 
 namespace
 {
@@ -14,8 +14,7 @@ HostedPlugin::~HostedPlugin()
     if (effect != nullptr)
         effect->dispatcher (effect, vst2::effClose, 0, 0, nullptr, 0.0f);
 
-    if (library != nullptr)
-        dlclose (library);
+    library.reset();
 
     if (currentHost == this)
         currentHost = nullptr;
@@ -26,17 +25,14 @@ juce::String HostedPlugin::load (const juce::String& path)
     if (! juce::File (path).existsAsFile())
         return "cannot load plug-in '" + path + "': no such file";
 
-    library = dlopen (path.toRawUTF8(), RTLD_NOW | RTLD_LOCAL);
-    if (library == nullptr)
-        return "cannot load plug-in '" + path + "': " + juce::String (dlerror());
-
-    using MainFunction = vst2::AEffect* (*) (vst2::audioMasterCallback);
-    auto entry = reinterpret_cast<MainFunction> (dlsym (library, "main"));
-    if (entry == nullptr)
+    library = std::make_unique<PluginLibrary> (path.toRawUTF8());
+    if (! library->loaded())
+        return "cannot load plug-in '" + path + "': " + juce::String (library->error());
+    if (library->entry() == nullptr)
         return "'" + path + "' is not a VST 2 plug-in: it has no entry point 'main'";
 
     currentHost = this;
-    effect = entry (callback);
+    effect = library->entry() (callback);
 
     if (effect == nullptr || effect->magic != vst2::kEffectMagic)
     {
@@ -50,10 +46,7 @@ juce::String HostedPlugin::load (const juce::String& path)
 
 juce::String HostedPlugin::text (vst2::VstInt32 opcode)
 {
-    char buffer[256] = {};
-    effect->dispatcher (effect, opcode, 0, 0, buffer, 0.0f);
-    buffer[sizeof (buffer) - 1] = 0;
-    return juce::String::fromUTF8 (buffer);
+    return juce::String::fromUTF8 (vst2client::text (*effect, opcode).c_str());
 }
 
 juce::String HostedPlugin::getName()
@@ -74,17 +67,14 @@ bool HostedPlugin::canDo (const char* capability)
 
 void HostedPlugin::restoreState (const juce::MemoryBlock& state)
 {
-    juce::MemoryBlock copy (state);
-    effect->dispatcher (effect, vst2::effSetChunk, 0, (vst2::VstIntPtr) copy.getSize(),
-                        copy.getData(), 0.0f);
+    const auto* bytes = static_cast<const std::uint8_t*> (state.getData());
+    vst2client::setChunk (*effect, {bytes, bytes + state.getSize()});
 }
 
 juce::MemoryBlock HostedPlugin::saveState()
 {
-    void* data = nullptr;
-    const auto size = effect->dispatcher (effect, vst2::effGetChunk, 0, 0, &data, 0.0f);
-    return data != nullptr && size > 0 ? juce::MemoryBlock (data, (size_t) size)
-                                       : juce::MemoryBlock();
+    const auto state = vst2client::getChunk (*effect);
+    return state.empty() ? juce::MemoryBlock() : juce::MemoryBlock (state.data(), state.size());
 }
 
 std::vector<HostedPlugin::TimedEvent> HostedPlugin::play (const std::vector<TimedEvent>& events,
@@ -103,7 +93,7 @@ std::vector<HostedPlugin::TimedEvent> HostedPlugin::play (const std::vector<Time
 
     const auto end = events.empty() ? 0 : events.back().sample + 1;
     std::vector<vst2::VstMidiEvent> block;
-    std::vector<vst2::VstEvent*> pointers;
+    vst2client::EventList list;
     size_t next = 0;
 
     for (blockStart = 0; blockStart < end; blockStart += blockSize)
@@ -112,27 +102,14 @@ std::vector<HostedPlugin::TimedEvent> HostedPlugin::play (const std::vector<Time
         for (; next < events.size() && events[next].sample < blockStart + blockSize; ++next)
         {
             const auto& message = events[next].message;
-            vst2::VstMidiEvent event{};
-            event.type = vst2::kVstMidiType;
-            event.byteSize = sizeof (event);
-            event.deltaFrames = (vst2::VstInt32) (events[next].sample - blockStart);
+            auto event = vst2client::midiEvent ({}, (int) (events[next].sample - blockStart));
             std::memcpy (event.midiData, message.getRawData(),
                          (size_t) juce::jmin (4, message.getRawDataSize()));
             block.push_back (event);
         }
 
-        pointers.clear();
-        for (auto& event : block)
-            pointers.push_back (reinterpret_cast<vst2::VstEvent*> (&event));
-
-        std::vector<char> list (sizeof (vst2::VstEvents) +
-                                pointers.size() * sizeof (vst2::VstEvent*));
-        auto* header = reinterpret_cast<vst2::VstEvents*> (list.data());
-        header->numEvents = (vst2::VstInt32) pointers.size();
-        std::copy (pointers.begin(), pointers.end(),
-                   static_cast<vst2::VstEvent**> (header->events));
-
-        effect->dispatcher (effect, vst2::effProcessEvents, 0, 0, header, 0.0f);
+        list.point (block);
+        vst2client::sendEvents (*effect, list);
         effect->processReplacing (effect, inputs, outputs, blockSize);
     }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "client/PluginLibrary.h"
+#include "client/Vst2Client.h"
 #include "host/VstInterface.h"
 
 #include <juce_audio_basics/juce_audio_basics.h>
 
+#include <memory>
 #include <vector>
 
 /** A VST 2 plug-in loaded the way a host loads it (dlopen, then `main`), played block by block. */
@@ -42,7 +45,7 @@ private:
     void receive (const vst2::VstEvents& events);
     juce::String text (vst2::VstInt32 opcode);
 
-    void* library = nullptr;
+    std::unique_ptr<PluginLibrary> library;
     vst2::AEffect* effect = nullptr;
     juce::int64 blockStart = 0;
     std::vector<TimedEvent> received;

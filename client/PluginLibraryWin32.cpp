@@ -1,6 +1,6 @@
 // The plug-in loaded as Windows hosts load it.
 
-#include "PluginHost.h"
+#include "client/PluginLibrary.h"
 
 #include <windows.h>
 
@@ -18,6 +18,9 @@ PluginLibrary::PluginLibrary (const char* path)
     // GetProcAddress answers every function as the same type; `main` has the host's signature.
     mainFunction = reinterpret_cast<MainFunction> (
         reinterpret_cast<void (*)()> (GetProcAddress (module, "main")));
+
+    if (mainFunction == nullptr)
+        loadError = "it has no entry point 'main'";
 }
 
 PluginLibrary::~PluginLibrary()

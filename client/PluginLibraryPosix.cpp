@@ -1,6 +1,6 @@
 // The plug-in loaded as Linux hosts load it.
 
-#include "PluginHost.h"
+#include "client/PluginLibrary.h"
 
 #include <dlfcn.h>
 
@@ -15,6 +15,9 @@ PluginLibrary::PluginLibrary (const char* path)
     }
 
     mainFunction = reinterpret_cast<MainFunction> (dlsym (handle, "main"));
+
+    if (mainFunction == nullptr)
+        loadError = "it has no entry point 'main'";
 }
 
 PluginLibrary::~PluginLibrary()

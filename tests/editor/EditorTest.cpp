@@ -99,7 +99,7 @@ struct Editor : ::testing::Test
     {
         juce::MemoryBlock block (Switchyard::stateSize, true);
         for (auto [row, column, value] : cells)
-            block[(size_t) (row * 16 + column)] = (char) value;
+            block[(size_t) routing::cell (row, column)] = (char) value;
         processor.setStateInformation (block.getData(), (int) block.getSize());
     }
 

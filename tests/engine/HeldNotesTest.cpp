@@ -43,7 +43,7 @@ struct Router
         {
             juce::MemoryBlock state (Switchyard::stateSize, true);
             for (auto [in, out] : routes)
-                state[(size_t) (in * 16 + out)] = 1;
+                state[(size_t) routing::cell (in, out)] = 1;
             processor.setStateInformation (state.getData(), (int) state.getSize());
         }
     }

@@ -98,7 +98,7 @@ TEST (SwitchyardState, DamagedBlocksLeaveTheRoutingAlone)
 TEST (SwitchyardState, RestoredRoutesRoute)
 {
     Switchyard router;
-    const auto block = stateBlock ({{2 * 16 + 5, 1}});
+    const auto block = stateBlock ({{routing::cell (2, 5), 1}});
     router.setStateInformation (block.data(), 256);
 
     juce::AudioBuffer<float> audio;

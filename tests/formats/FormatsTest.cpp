@@ -1,5 +1,6 @@
 #include "MessagePump.h"
 #include "MidiEvents.h"
+#include "plugin/RoutingMatrix.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -23,7 +24,7 @@ juce::MemoryBlock routing (std::initializer_list<std::pair<int, int>> routes)
 {
     Matrix cells{};
     for (auto [in, out] : routes)
-        cells[(size_t) ((in - 1) * 16 + out - 1)] = 1;
+        cells[(size_t) routing::cell (in - 1, out - 1)] = 1;
     return {cells.data(), cells.size()};
 }
 

@@ -3,6 +3,7 @@
 // steps, and the routing read back through effGetChunk. Runs on a private X server.
 
 #include "PluginHost.h"
+#include "editor/CanvasGeometry.h"
 
 #include <juce_graphics/juce_graphics.h>
 
@@ -23,19 +24,20 @@
 
 namespace
 {
-// The editor's fixed layout, in its own coordinates: connector k of a box is an 8 x 8 square.
-constexpr int editorWidth = 600, editorHeight = 450;
-constexpr int leftConnectorX = 110, rightConnectorX = 482, connectorTop = 18, connectorPitch = 25;
-constexpr int connectorHalf = 4;
+// The editor's fixed layout, in its own coordinates.
+using canvas::geometry::editorHeight;
+using canvas::geometry::editorWidth;
 
 juce::Point<int> leftConnector (int k)
 {
-    return {leftConnectorX + connectorHalf, connectorTop + connectorPitch * k + connectorHalf};
+    const auto centre = canvas::geometry::connectorCentre (true, k);
+    return {centre.x, centre.y};
 }
 
 juce::Point<int> rightConnector (int k)
 {
-    return {rightConnectorX + connectorHalf, connectorTop + connectorPitch * k + connectorHalf};
+    const auto centre = canvas::geometry::connectorCentre (false, k);
+    return {centre.x, centre.y};
 }
 
 int ignoreXError (Display*, XErrorEvent*)

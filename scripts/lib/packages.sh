@@ -1,0 +1,56 @@
+# Sourced by the scripts: Debian packages, installed when missing.
+
+# as_root COMMAND [ARGS...]: runs the command as root, directly or through sudo.
+as_root()
+{
+  if [[ $(id -u) -eq 0 ]]; then
+    "$@"
+  elif command -v sudo >/dev/null; then
+    sudo "$@"
+  else
+    echo "This needs root, and neither root nor sudo is available: $*" >&2
+    return 1
+  fi
+}
+
+# apt_update: reads the package lists, once per script, and again after sources_changed (a source
+# or an architecture added).
+package_lists_read=""
+apt_update()
+{
+  [[ -n $package_lists_read ]] && return 0
+  as_root apt-get update -qq
+  package_lists_read=yes
+}
+sources_changed() { package_lists_read=""; }
+
+# add_i386: lets the package manager take i386 packages; their names mean nothing before.
+add_i386()
+{
+  dpkg --print-foreign-architectures | grep -qx i386 && return 0
+  as_root dpkg --add-architecture i386
+  sources_changed
+}
+
+# missing_packages PACKAGE...: prints those that are not installed, one a line.
+missing_packages()
+{
+  local p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+
+# install_missing PACKAGE...: installs those that are not installed; a name NAME:i386 adds the i386
+# architecture first. sudo clears the environment, so the front end is set behind it.
+install_missing()
+{
+  local missing
+  mapfile -t missing < <(missing_packages "$@")
+  [[ ${#missing[@]} -gt 0 ]] || return 0
+  [[ " ${missing[*]}" != *:i386* ]] || add_i386
+  echo "Installing: ${missing[*]}"
+  apt_update
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}

@@ -30,7 +30,7 @@ std::vector<std::vector<int>> channelsPerBlock (const TestHost& host)
 
 TEST (HostConcurrency, HandedOutChunksStayWhileOtherThreadsSaveRestoreAndProcess)
 {
-    PluginLibrary library;
+    BuiltPlugin library;
     TestHost host (library);
     ASSERT_NE (host.effect, nullptr) << library.error();
     host.dispatch (vst2::effOpen);

@@ -50,7 +50,7 @@ class EditorInHostWindow : public ::testing::Test
 protected:
     Display* display = nullptr;
     Window hostWindow = 0;
-    PluginLibrary library;
+    BuiltPlugin library;
     std::unique_ptr<TestHost> host;
 
     void SetUp() override

@@ -14,7 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 class HostEvents : public ::testing::Test
 {
 protected:
-    PluginLibrary library;
+    BuiltPlugin library;
     TestHost host{library};
 
     void SetUp() override
@@ -227,7 +227,7 @@ TEST_F (HostEvents, SuspendAndResumeDropPendingEvents)
 
 TEST (HostEventsBeforeResume, FirstProcessingCallResumesAndDropsEarlierEvents)
 {
-    PluginLibrary library;
+    BuiltPlugin library;
     TestHost host (library);
     ASSERT_NE (host.effect, nullptr) << library.error();
     host.setRoutes ({{0, 0}});

@@ -12,7 +12,7 @@ namespace
 class HostIdentity : public ::testing::Test
 {
 protected:
-    PluginLibrary library;
+    BuiltPlugin library;
     TestHost host{library};
 
     void SetUp() override { ASSERT_NE (host.effect, nullptr) << library.error(); }
@@ -66,7 +66,7 @@ TEST_F (HostIdentity, MainAsksForTheHostVersionFirstThenWantsMidi)
 
 TEST (HostEntry, HostWithoutVersionGetsNoPlugIn)
 {
-    PluginLibrary library;
+    BuiltPlugin library;
     TestHost host (library, 0);
     EXPECT_EQ (host.effect, nullptr);
     const auto calls = host.recordedCalls();

@@ -21,7 +21,7 @@ std::vector<int> routeOneNote (TestHost& host)
 
 TEST (HostLibrary, InstancesInOneProcessAreIndependent)
 {
-    PluginLibrary library;
+    BuiltPlugin library;
     TestHost a (library), b (library);
     ASSERT_NE (a.effect, nullptr) << library.error();
     ASSERT_NE (b.effect, nullptr);
@@ -52,7 +52,7 @@ TEST (HostLibrary, LoadsAndUnloadsRepeatedly)
     for (int cycle = 0; cycle < 10; ++cycle)
     {
         {
-            PluginLibrary library;
+            BuiltPlugin library;
             ASSERT_NE (library.entry(), nullptr) << library.error();
             ASSERT_TRUE (PluginLibrary::isLoaded (LAMPWICK_PATH));
             TestHost first (library), second (library);

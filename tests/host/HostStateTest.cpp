@@ -9,7 +9,7 @@ namespace
 class HostState : public ::testing::Test
 {
 protected:
-    PluginLibrary library;
+    BuiltPlugin library;
     TestHost host{library};
 
     void SetUp() override { ASSERT_NE (host.effect, nullptr) << library.error(); }

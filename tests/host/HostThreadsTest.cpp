@@ -36,7 +36,7 @@ std::multiset<std::string> threadNames()
 // closes them, while the others do the same.
 TEST (HostThreads, InstancesAreMadeUsedAndClosedOnWorkerThreadsAtOnce)
 {
-    PluginLibrary library;
+    BuiltPlugin library;
     ASSERT_NE (library.entry(), nullptr) << library.error();
 
     const auto work = [&library] (int worker)
@@ -71,7 +71,7 @@ TEST (HostThreads, LastCloseLeavesNoThreadOfThePluginsAndTheLibraryStaysMapped)
     std::thread ([] {}).join(); // a sanitizer may start a thread of its own at the first one
     const auto before = threadNames();
     {
-        PluginLibrary library;
+        BuiltPlugin library;
         TestHost host (library);
         ASSERT_NE (host.effect, nullptr) << library.error();
         host.dispatch (vst2::effOpen); // starts the adapter's timer, and the toolkit's timer thread

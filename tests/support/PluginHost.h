@@ -11,6 +11,13 @@
 #include <string>
 #include <vector>
 
+/** The plug-in this build made, loaded as a host loads it. */
+class BuiltPlugin : public PluginLibrary
+{
+public:
+    BuiltPlugin() : PluginLibrary (LAMPWICK_PATH) {}
+};
+
 /** One event as the host received it from the plug-in, every field copied. */
 struct ReceivedEvent
 {

@@ -53,7 +53,7 @@ __attribute__ ((noinline)) auto withStackPadding (unsigned padding, Function f)
 
 TEST (StackAlignment, EntriesWorkOnAStackAlignedToFourBytes)
 {
-    PluginLibrary library;
+    BuiltPlugin library;
     ASSERT_NE (library.entry(), nullptr) << library.error();
 
     for (unsigned padding = 4; padding <= 16; padding += 4)

@@ -240,19 +240,42 @@ PluginToolkit::Delivery PluginToolkit::deliver (const std::function<void()>& cal
     if (processEnding)
         return Delivery::abandoned;
 
-    auto done = std::make_shared<juce::WaitableEvent> (true);
+    // A call the waiting thread has given up on must not start later: what it refers to is gone
+    // with the waiting thread's frame. One that has started is waited for to the end.
+    enum : int
+    {
+        queued,
+        running,
+        abandoned
+    };
+
+    struct State
+    {
+        std::atomic<int> stage{queued};
+        juce::WaitableEvent done{true};
+    };
+
+    auto state = std::make_shared<State>();
 
     if (! juce::MessageManager::callAsync (
-            [call, done]
+            [call, state]
             {
-                call();
-                done->signal();
+                auto expected = (int) queued;
+
+                if (state->stage.compare_exchange_strong (expected, running))
+                    call();
+
+                state->done.signal();
             }))
         return Delivery::noToolkit;
 
-    while (! done->wait (waitStepMs))
-        if (processEnding)
+    while (! state->done.wait (waitStepMs))
+    {
+        auto expected = (int) queued;
+
+        if (processEnding && state->stage.compare_exchange_strong (expected, abandoned))
             return Delivery::abandoned;
+    }
 
     return Delivery::ran;
 }

@@ -20,17 +20,8 @@ vst2::ERect* EditorHost::getRect()
     if (! reentryGuard)
         makeEditor();
 
-    if (editorComp != nullptr)
-    {
-        editorRect.top = 0;
-        editorRect.left = 0;
-        editorRect.bottom = (std::int16_t) editorComp->getHeight();
-        editorRect.right = (std::int16_t) editorComp->getWidth();
-    }
-    else if (editorRect.right == 0)
-    {
+    if (editorComp == nullptr && editorRect.right == 0)
         return nullptr;
-    }
 
     return &editorRect;
 }
@@ -82,6 +73,17 @@ void EditorHost::makeEditor()
     editor->setOpaque (true);
     editor->setVisible (true);
     editorComp = std::make_unique<EditorCompWrapper> (static_cast<Owner&> (*this), editor);
+    rememberSize (editor->getWidth(), editor->getHeight());
+}
+
+void EditorHost::rememberSize (int width, int height)
+{
+    // The editor's own size, which it keeps whatever its window goes through (a window whose host
+    // window has gone reads as empty), and which still answers while it is being deleted.
+    editorRect.top = 0;
+    editorRect.left = 0;
+    editorRect.bottom = (std::int16_t) height;
+    editorRect.right = (std::int16_t) width;
 }
 
 void EditorHost::showEditorIn (void* parentWindow)
@@ -144,6 +146,8 @@ void EditorHost::editorResized (int width, int height)
 {
     if (editorComp == nullptr)
         return;
+
+    rememberSize (width, height);
 
     const std::lock_guard<std::mutex> lock (fitLock);
     fitAsked = WindowFit{editorWindow(), width, height};

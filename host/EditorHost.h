@@ -82,6 +82,7 @@ private:
     };
 
     void makeEditor();
+    void rememberSize (int width, int height);
     void showEditorIn (void* parentWindow);
     void deleteEditor();
     NativeWindowLayer::Handle editorWindow() const;

@@ -109,6 +109,11 @@ void AudioEffect::open()
 {
 }
 
+void AudioEffect::destroy()
+{
+    delete this;
+}
+
 void AudioEffect::close()
 {
 }
@@ -202,7 +207,7 @@ public:
     ~CallInProgress()
     {
         if (self.calls.fetch_sub (oneCall) == (oneCall | closedFlag))
-            delete &self;
+            self.destroy();
     }
 
     /** Marks the instance closed; answers whether it was open until now. */

@@ -52,6 +52,9 @@ protected:
     vst2::VstIntPtr callHost (vst2::VstInt32 opcode, vst2::VstInt32 index = 0,
                               vst2::VstIntPtr value = 0, void* ptr = nullptr, float opt = 0.0f);
 
+    /** Deletes the instance, once the host has closed it and its outermost call has returned. */
+    virtual void destroy();
+
     /** Whether the host has closed this instance during a call still under way: then nothing more
         is asked of the host, and no more work begun. */
     bool isClosed() const noexcept { return (calls.load() & closedFlag) != 0; }

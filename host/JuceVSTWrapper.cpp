@@ -65,6 +65,23 @@ JuceVSTWrapper::~JuceVSTWrapper()
     }
 }
 
+void JuceVSTWrapper::destroy()
+{
+    const auto deleteNow = PluginToolkit::callOnMessageThread (
+        [this]
+        {
+            if (PluginToolkit::mayChangeWindowsNow())
+                return true;
+
+            juce::MessageManager::callAsync ([this] { delete this; });
+            return false;
+        });
+
+    // A process that is ending leaves the instance as it is, with the message thread.
+    if (deleteNow)
+        delete this;
+}
+
 void JuceVSTWrapper::leaveEditorAndProcessorToMessageThread()
 {
     // The toolkit stays up until they are gone.

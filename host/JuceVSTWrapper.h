@@ -82,6 +82,12 @@ protected:
     vst2::VstInt32 getVendorVersion() override;
     vst2::VstInt32 canDo (const char* text) override;
 
+    /** Deletes the instance at once, or, when the host's last call reached the message thread
+        nested in that thread's own work with windows, once the thread is back in its loop: what of
+        the instance is further up that thread (a timer tick, an editor deleting its window) stays
+        whole until then. */
+    void destroy() override;
+
 private:
     /** Answers the editor opcodes, on the message thread. */
     vst2::VstIntPtr dispatchEditorOpcode (vst2::VstInt32 opcode, void* ptr);

@@ -8,6 +8,7 @@
 #include <memory>
 #include <stdexcept>
 #include <thread>
+#include <utility>
 
 namespace juce
 {
@@ -30,8 +31,13 @@ namespace
     is answered meanwhile on both sides: the host's thread answers the messages its windows get
     while it waits for this thread, and this thread answers the host's calls while it waits for the
     host's thread, as one thread would that called itself back. A call that arrives this way,
-    nested inside this thread's own work, must leave the windows that work is busy with alone:
-    mayChangeWindowsNow() says so. */
+    nested inside this thread's own work, from a host thread that is itself answering a message,
+    must leave the windows that work is busy with alone: mayChangeWindowsNow() says so. A call from
+    any other host thread that finds this thread busy is sent again once it is back in its loop.
+
+    The thread is stopped without being waited for, since the thread that stops it may be one it
+    is waiting on (a host closing its last instance from its window procedure), or itself: the next
+    start waits for it to have finished instead. */
 class MessageLoop
 {
 public:
@@ -50,17 +56,32 @@ public:
         }
     }
 
-    ~MessageLoop()
+    /** Asks the thread to stop the toolkit and end, without waiting for it. */
+    void requestStop()
     {
         juce::MessageManager::callAsync ([this] { quit = true; });
-        thread.join();
     }
 
-    /** Runs the call on this thread, waiting for it in the send. */
-    void run (const std::function<void()>& call)
+    /** Waits for the thread to have ended; never on a thread it may be waiting on. */
+    void join() { thread.join(); }
+
+    /** A host thread's call, handed to this thread. */
+    struct Call
+    {
+        const std::function<void()>& work;
+        bool callerAnswersAMessage; // the caller may be what this thread is waiting on
+        bool ran = false;
+    };
+
+    /** Runs the call on this thread, waiting for it in the send; answers whether it ran. */
+    bool run (Call& call)
     {
         SendMessageW (callWindow, callMessage, 0, reinterpret_cast<LPARAM> (&call));
+        return call.ran;
     }
+
+    /** Whether the thread still takes calls. */
+    bool takesCalls() const { return IsWindow (callWindow) != FALSE; }
 
     // Only touched on the message thread.
     static inline bool waitingInLoop = false; // in the loop's own wait: nothing of it is busy
@@ -127,10 +148,17 @@ private:
         if (message != callMessage)
             return DefWindowProcW (window, message, wParam, lParam);
 
+        auto& call = *reinterpret_cast<Call*> (lParam);
         const auto nested = ! waitingInLoop;
+
+        // A host thread this thread is not waiting on comes back once it is back in its loop.
+        if (nested && ! call.callerAnswersAMessage)
+            return 0;
+
         waitingInLoop = false;
         nestedCalls += nested ? 1 : 0;
-        (*reinterpret_cast<const std::function<void()>*> (lParam))();
+        call.ran = true;
+        call.work();
         nestedCalls -= nested ? 1 : 0;
         waitingInLoop = ! nested;
         return 0;
@@ -142,17 +170,37 @@ private:
     std::thread thread{[this] { run(); }}; // last: runs once the rest is made
 };
 
-// Not an object with a destructor: a process that ends with instances open has had this thread
-// ended by Windows before the library's static objects go, and nothing is left to stop.
+// Not objects with destructors: a process that ends with instances open has had the thread ended
+// by Windows before the library's static objects go, and nothing is left to stop.
 MessageLoop* messageLoop = nullptr;
+MessageLoop* stoppedLoop = nullptr; // asked to stop, not yet waited for
+
+/** Answers the messages other threads send this one's windows for a moment, in the wait between
+    two tries of a call. */
+void answerSentMessagesBriefly()
+{
+    constexpr DWORD moment = 1; // ms
+    MsgWaitForMultipleObjects (0, nullptr, FALSE, moment, QS_SENDMESSAGE);
+    MSG message;
+    PeekMessageW (&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+}
 } // namespace
 
-PluginToolkit::Delivery PluginToolkit::deliver (const std::function<void()>& call)
+PluginToolkit::Delivery PluginToolkit::deliver (const std::function<void()>& work)
 {
     if (messageLoop == nullptr)
         return Delivery::noToolkit;
 
-    messageLoop->run (call);
+    MessageLoop::Call call{work, InSendMessage() != FALSE};
+
+    while (! messageLoop->run (call))
+    {
+        if (! messageLoop->takesCalls())
+            return Delivery::noToolkit;
+
+        answerSentMessagesBriefly();
+    }
+
     return Delivery::ran;
 }
 
@@ -169,13 +217,21 @@ void PluginToolkit::start()
     HMODULE self = nullptr;
     GetModuleHandleExW (GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
                         reinterpret_cast<LPCWSTR> (&anchor), &self);
+
+    // The toolkit is one per process: the last thread must have stopped it before the next starts.
+    if (auto* stopped = std::exchange (stoppedLoop, nullptr))
+    {
+        stopped->join();
+        delete stopped;
+    }
+
     messageLoop = new MessageLoop();
 }
 
 void PluginToolkit::stop()
 {
-    delete messageLoop;
-    messageLoop = nullptr;
+    messageLoop->requestStop();
+    stoppedLoop = std::exchange (messageLoop, nullptr);
 }
 
 /** The load notification runs under the loader lock, where creating or waiting on windows and

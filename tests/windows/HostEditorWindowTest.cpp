@@ -10,8 +10,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <functional>
 #include <future>
 #include <set>
+#include <string>
 #include <thread>
 
 namespace
@@ -43,6 +48,26 @@ LRESULT CALLBACK hostWindowProc (HWND window, UINT message, WPARAM w, LPARAM l)
         return MA_NOACTIVATE;
     if (message == WM_WINDOWPOSCHANGING && window == watched)
         ++placeChanges;
+    return DefWindowProcA (window, message, w, l);
+}
+
+// A host that calls the plug-in from its window procedure while it answers a message: once armed
+// with the message, the first one that arrives disarms it and makes the call.
+struct WindowProcedureCall
+{
+    std::atomic<UINT> message{0}; // 0: disarmed
+    std::function<void()> call;
+    std::atomic<bool> made{false};
+} procedureCall;
+
+LRESULT CALLBACK callingHostProc (HWND window, UINT message, WPARAM w, LPARAM l)
+{
+    auto armed = message;
+    if (message != 0 && procedureCall.message.compare_exchange_strong (armed, 0))
+    {
+        procedureCall.call();
+        procedureCall.made = true;
+    }
     return DefWindowProcA (window, message, w, l);
 }
 
@@ -129,7 +154,7 @@ void writePng (const char* path, int width, int height, const std::vector<std::u
 class EditorInHostWindow : public ::testing::Test
 {
 protected:
-    PluginLibrary library;
+    BuiltPlugin library;
     std::unique_ptr<TestHost> host;
     std::vector<HWND> windows; // destroyed after the plug-in
     // The host makes the instance on a loader thread of its own, which then waits for more work
@@ -141,6 +166,7 @@ protected:
     {
         registerClass ("SwitchyardTestHost", hostWindowProc);
         registerClass ("SwitchyardActiveHost", DefWindowProcA);
+        registerClass ("SwitchyardCallingHost", callingHostProc);
         registerClass ("SwitchyardTestFrame", mdiFrameProc);
         registerClass ("SwitchyardTestDocument", mdiChildProc);
     }
@@ -434,4 +460,174 @@ TEST_F (EditorInHostWindow, PressInAnMdiDocumentRaisesTheMdiClientNotTheFrame)
     click (onScreen (editor, face), MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
     EXPECT_LT (zOrderIndex (client), zOrderIndex (toolBar)) << "the MDI client area was not raised";
     EXPECT_LT (zOrderIndex (other), zOrderIndex (frame)) << "the frame around it was raised";
+}
+
+namespace
+{
+std::string caseUnderWay;
+
+/** Ends the run at once, naming the case: a hang would otherwise last until the suite's time-out,
+    and a crash under wine waits in its debugger. No exit handler or library detach runs, since
+    those may wait for the threads that hang. */
+[[noreturn]] void abandonRun (const char* what)
+{
+    std::fprintf (stderr, "%s: %s\n", caseUnderWay.c_str(), what);
+    std::fflush (nullptr);
+    TerminateProcess (GetCurrentProcess(), 1);
+    std::abort();
+}
+
+LONG WINAPI reportCrash (EXCEPTION_POINTERS* info)
+{
+    char text[80];
+    std::snprintf (text, sizeof (text), "crashed, exception 0x%lx at %p",
+                   (unsigned long) info->ExceptionRecord->ExceptionCode,
+                   info->ExceptionRecord->ExceptionAddress);
+    abandonRun (text);
+}
+} // namespace
+
+// A host whose window procedure calls the plug-in while it answers a message that the editor's
+// window sends it from the plug-in's thread: the host's window losing activation as the editor
+// opens, the editor's window destroyed as it closes, and a click in the editor, which reaches the
+// host's window while the host is in no call. Whichever host threads make the instance and make
+// the call, no case hangs or crashes; the instance goes on working, or, closed from the window
+// procedure, takes its editor with it.
+TEST_F (EditorInHostWindow, HostCallingFromItsWindowProcedureWhileTheEditorsWindowsChangeHangsNot)
+{
+    enum Outer
+    {
+        open,
+        close,
+        clickInEditor
+    };
+    const std::pair<const char*, UINT> outers[] = {
+        {"effEditOpen, WM_NCACTIVATE", WM_NCACTIVATE},
+        {"effEditClose, WM_PARENTNOTIFY", WM_PARENTNOTIFY},
+        {"click, WM_PARENTNOTIFY", WM_PARENTNOTIFY}};
+    const std::pair<const char*, vst2::VstInt32> nestedCalls[] = {
+        {"effEditGetRect", vst2::effEditGetRect}, {"effEditIdle", vst2::effEditIdle},
+        {"effEditClose", vst2::effEditClose},     {"effClose", vst2::effClose},
+        {"effEditOpen", vst2::effEditOpen},       {"effGetChunk", vst2::effGetChunk}};
+    // The window's thread makes the instance, or a loader thread does; in the third variant the
+    // call that changes the editor comes from yet another thread while the window's thread runs
+    // its message loop.
+    const char* const threadings[] = {"one host thread", "loader thread", "three host threads"};
+    const POINT face{editorWidth / 4, editorHeight * 3 / 4};
+
+    const auto runCase = [&] (int threads, Outer outer, vst2::VstInt32 opcode)
+    {
+        SCOPED_TRACE (caseUnderWay);
+        const auto makeInstance = [this]
+        {
+            auto made = std::make_unique<TestHost> (library);
+            made->dispatch (vst2::effOpen);
+            return made;
+        };
+        host.reset();
+        host = threads == 0 ? makeInstance() : std::async (std::launch::async, makeInstance).get();
+        ASSERT_NE (host->effect, nullptr);
+        auto* hostWindow =
+            makeTopLevelWindow ("SwitchyardCallingHost", 40, 40, editorWidth, editorHeight);
+        SetForegroundWindow (hostWindow);
+        pumpFor (50);
+        if (outer != open)
+        {
+            ASSERT_EQ (host->dispatch (vst2::effEditOpen, 0, 0, hostWindow), 1);
+            click (onScreen (GetWindow (hostWindow, GW_CHILD), face), MOUSEEVENTF_LEFTDOWN,
+                   MOUSEEVENTF_LEFTUP); // the editor has the focus
+        }
+
+        std::vector<int> answer; // the rectangle's height and width, or the chunk's size
+        procedureCall.call = [&]
+        {
+            vst2::ERect* rect = nullptr;
+            switch (opcode)
+            {
+            case vst2::effClose:
+                host->close();
+                break;
+            case vst2::effGetChunk:
+                answer = {(int) host->getChunk().size()};
+                break;
+            case vst2::effEditOpen:
+                host->dispatch (opcode, 0, 0, hostWindow);
+                break;
+            default:
+                host->dispatch (opcode, 0, 0, &rect);
+                if (rect != nullptr)
+                    answer = {rect->bottom, rect->right};
+            }
+        };
+        procedureCall.made = false;
+        procedureCall.message = outers[outer].second;
+
+        const auto outerCall = [&]
+        {
+            if (outer == open)
+                host->dispatch (vst2::effEditOpen, 0, 0, hostWindow);
+            else
+                host->dispatch (vst2::effEditClose);
+        };
+        if (outer == clickInEditor)
+            click (onScreen (GetWindow (hostWindow, GW_CHILD), face), MOUSEEVENTF_LEFTDOWN,
+                   MOUSEEVENTF_LEFTUP);
+        else if (threads == 2)
+            for (auto call = std::async (std::launch::async, outerCall);
+                 call.wait_for (std::chrono::seconds (0)) != std::future_status::ready;)
+                pumpFor (10);
+        else
+            outerCall();
+        procedureCall.message = 0;
+        EXPECT_TRUE (procedureCall.made) << "no such message came";
+
+        if (opcode == vst2::effEditGetRect || opcode == vst2::effGetChunk)
+        {
+            EXPECT_EQ (answer, opcode == vst2::effGetChunk
+                                   ? std::vector<int> ({256})
+                                   : std::vector<int> ({editorHeight, editorWidth}));
+        }
+
+        if (opcode == vst2::effClose)
+        {
+            EXPECT_TRUE (pumpUntil ([&] { return GetWindow (hostWindow, GW_CHILD) == nullptr; }))
+                << "the closed instance left its editor in the host's window";
+        }
+        else
+        {
+            pumpFor (100);
+            vst2::ERect* rect = nullptr;
+            host->dispatch (vst2::effEditGetRect, 0, 0, &rect);
+            ASSERT_NE (rect, nullptr);
+            EXPECT_EQ (std::vector<int> ({rect->bottom, rect->right}),
+                       std::vector<int> ({editorHeight, editorWidth}));
+            EXPECT_EQ (host->dispatch (vst2::effEditOpen, 0, 0, hostWindow), 1);
+            pumpFor (100);
+            auto* editor = GetWindow (hostWindow, GW_CHILD);
+            EXPECT_TRUE (editor != nullptr && IsWindowVisible (editor) &&
+                         GetWindow (editor, GW_HWNDNEXT) == nullptr)
+                << "not one editor shown in the host's window";
+            EXPECT_EQ (host->getChunk().size(), 256u);
+        }
+        host.reset();
+        DestroyWindow (hostWindow);
+    };
+
+    SetUnhandledExceptionFilter (reportCrash);
+    const auto previousAbort = std::signal (SIGABRT, [] (int) { abandonRun ("aborted"); });
+    for (int threads = 0; threads < 3; ++threads)
+        for (const auto outer : {open, close, clickInEditor})
+            for (const auto& [callName, opcode] : nestedCalls)
+            {
+                if (threads == 2 && outer == clickInEditor) // no call to make elsewhere
+                    continue;
+                caseUnderWay = std::string (threadings[threads]) + ": " + outers[outer].first +
+                               " -> " + callName;
+                auto done = std::async (std::launch::async, runCase, threads, outer, opcode);
+                if (done.wait_for (std::chrono::seconds (30)) != std::future_status::ready)
+                    abandonRun ("did not end");
+                done.get();
+            }
+    std::signal (SIGABRT, previousAbort);
+    SetUnhandledExceptionFilter (nullptr);
 }

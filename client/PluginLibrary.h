@@ -11,33 +11,20 @@ class PluginLibrary
 public:
     using MainFunction = vst2::AEffect* (*) (vst2::audioMasterCallback);
 
-#ifdef LAMPWICK_PATH
-    explicit PluginLibrary (const char* path = LAMPWICK_PATH); // the build's own plug-in
-#else
     explicit PluginLibrary (const char* path);
-#endif
     ~PluginLibrary();
 
     PluginLibrary (const PluginLibrary&) = delete;
     PluginLibrary& operator= (const PluginLibrary&) = delete;
 
     /** Whether the library loaded (it may still have no `main`). */
-    bool loaded() const
-    {
-        return handle != nullptr;
-    }
+    bool loaded() const { return handle != nullptr; }
 
     /** `main`, or nullptr when the library did not load or has none. */
-    MainFunction entry() const
-    {
-        return mainFunction;
-    }
+    MainFunction entry() const { return mainFunction; }
 
     /** Why the library did not load; empty when it did. */
-    std::string error() const
-    {
-        return loadError;
-    }
+    std::string error() const { return loadError; }
 
     /** Whether the library at path is in the process now, without loading it. */
     static bool isLoaded (const char* path);

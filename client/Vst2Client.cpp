@@ -12,7 +12,7 @@ vst2::VstMidiEvent midiEvent (std::initializer_list<std::uint8_t> bytes, int del
     event.type = type;
     event.byteSize = sizeof (event);
     event.deltaFrames = deltaFrames;
-    std::memcpy (event.midiData, bytes.begin(), std::min<size_t> (bytes.size(), 4));
+    std::copy_n (bytes.begin(), std::min<size_t> (bytes.size(), 4), event.midiData);
     return event;
 }
 

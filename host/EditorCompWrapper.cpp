@@ -30,7 +30,8 @@ void EditorCompWrapper::paint (juce::Graphics&)
 
 void EditorCompWrapper::resized()
 {
-    if (auto* child = getChildComponent (0))
+    // A window whose host window has gone reads back as empty: that is no size for the editor.
+    if (auto* child = getChildComponent (0); child != nullptr && ! getLocalBounds().isEmpty())
         child->setBounds (getLocalBounds());
 }
 

@@ -80,6 +80,9 @@ void EditorHost::rememberSize (int width, int height)
 {
     // The editor's own size, which it keeps whatever its window goes through (a window whose host
     // window has gone reads as empty), and which still answers while it is being deleted.
+    if (width <= 0 || height <= 0)
+        return;
+
     editorRect.top = 0;
     editorRect.left = 0;
     editorRect.bottom = (std::int16_t) height;

@@ -340,6 +340,12 @@ TEST_F (EditorHosting, EditorThatChangesSizeAsksTheHostToResizeFirstAtTheNextIdl
     vst2::ERect* rect = nullptr;
     dispatch (vst2::effEditGetRect, &rect);
     EXPECT_EQ (std::vector<int> ({rect->bottom, rect->right}), std::vector<int> ({400, 500}));
+
+    // A window that reads back empty (its host window gone) is no size for the editor.
+    wrapper()->setSize (0, 0);
+    dispatch (vst2::effEditGetRect, &rect);
+    EXPECT_EQ (std::vector<int> ({rect->bottom, rect->right}), std::vector<int> ({400, 500}));
+    EXPECT_EQ (editor->getBounds(), juce::Rectangle<int> (0, 0, 500, 400));
 }
 
 // Any call the plug-in makes to the host may come back in, from a host that closes, reopens or

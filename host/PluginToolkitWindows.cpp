@@ -230,8 +230,19 @@ void PluginToolkit::start()
 
 void PluginToolkit::stop()
 {
-    messageLoop->requestStop();
-    stoppedLoop = std::exchange (messageLoop, nullptr);
+    auto* stopping = std::exchange (messageLoop, nullptr);
+    stopping->requestStop();
+
+    // Waited for here, unless this is the thread itself or one it may be waiting on (a host
+    // answering one of its messages): then by the next start.
+    if (juce::MessageManager::existsAndIsCurrentThread() || InSendMessage())
+    {
+        stoppedLoop = stopping;
+        return;
+    }
+
+    stopping->join();
+    delete stopping;
 }
 
 /** The load notification runs under the loader lock, where creating or waiting on windows and

@@ -5,7 +5,9 @@
 #include "host/PluginToolkit.h"
 
 EditorHost::EditorHost (juce::AudioProcessor& processorToShow, NativeWindowLayer& hostWindows)
-    : processor (processorToShow), windows (hostWindows)
+    : processor (processorToShow),
+      restingHint (dynamic_cast<const QuennellFilterBase*> (&processorToShow)),
+      windows (hostWindows)
 {
 }
 
@@ -103,12 +105,14 @@ void EditorHost::showEditorIn (void* parentWindow)
         HostWindows::embed (windows, window, hostWindow);
 
     editorComp->setVisible (true);
+    shown = true;
 }
 
 void EditorHost::deleteEditor()
 {
     const ScopedReentryGuard guard;
     cancelPendingUpdate(); // a deletion put off until now is done
+    shown = false;
 
     if (editorComp != nullptr)
     {
@@ -139,6 +143,11 @@ void EditorHost::idle()
             peer->performAnyPendingRepaintsNow();
 }
 
+bool EditorHost::hasIdleWork() const noexcept
+{
+    return shown && (restingHint == nullptr || ! restingHint->editorIsResting());
+}
+
 void EditorHost::letGoIfHostWindowHasGone()
 {
     if (hostWindow != nullptr && ! windows.exists (hostWindow))
@@ -156,7 +165,7 @@ void EditorHost::editorResized (int width, int height)
     fitAsked = WindowFit{editorWindow(), width, height};
 }
 
-void EditorHost::fitHostWindowAsked (const std::function<bool (int, int)>& hostResizes)
+bool EditorHost::fitHostWindowAsked (const std::function<bool (int, int)>& hostResizes)
 {
     std::optional<WindowFit> fit;
     {
@@ -165,12 +174,13 @@ void EditorHost::fitHostWindowAsked (const std::function<bool (int, int)>& hostR
     }
 
     if (! fit.has_value())
-        return;
+        return false;
 
     const auto editorAsked = editorChanges.load();
     HostWindows::fitToEditor (
         windows, fit->editorWindow, fit->width, fit->height,
         [&] (int w, int h) { return hostResizes (w, h) || editorChanges.load() != editorAsked; });
+    return true;
 }
 
 void EditorHost::rereadWindowPlace()

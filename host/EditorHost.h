@@ -3,6 +3,7 @@
 #include "host/EditorCompWrapper.h"
 #include "host/NativeWindowLayer.h"
 #include "host/VstInterface.h"
+#include "plugin/QuennellFilterBase.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -59,6 +60,11 @@ public:
     /** effEditIdle: runs due timers and pending repaints within the host's call. */
     void idle();
 
+    /** On any thread: whether idle has anything to do, that is whether an editor is shown in a
+        host's window and does not rest. With none, the host's idle call leaves the message thread
+        asleep, which goes on running the toolkit's own timers and repaints. */
+    bool hasIdleWork() const noexcept;
+
     /** From the adapter's timer: a host window that has gone took the editor's window with it, and
         the editor goes too, rather than draw into a window that is no more. */
     void letGoIfHostWindowHasGone();
@@ -66,8 +72,8 @@ public:
     /** On the host's thread: fits the host's windows to the size the editor last took, if it has
         changed. hostResizes asks the host to do it and answers whether it has (or wants no more
         asked of it); the walk also stops once the editor has changed meanwhile, since any call to
-        the host may come back in. */
-    void fitHostWindowAsked (const std::function<bool (int width, int height)>& hostResizes);
+        the host may come back in. Answers whether a fit was asked. */
+    bool fitHostWindowAsked (const std::function<bool (int width, int height)>& hostResizes);
 
     /** On the message thread, once the host's windows have been fitted: the toolkit re-reads where
         the editor's window is. */
@@ -92,10 +98,12 @@ private:
     void handleAsyncUpdate() override;
 
     juce::AudioProcessor& processor;
+    const QuennellFilterBase* const restingHint; // none: the editor never says it rests
     NativeWindowLayer& windows;
     std::unique_ptr<EditorCompWrapper> editorComp;
     vst2::ERect editorRect{};
     void* hostWindow = nullptr;
+    std::atomic<bool> shown{false};
 
     std::mutex fitLock;
     std::optional<WindowFit> fitAsked;      // for the host's next effEditIdle

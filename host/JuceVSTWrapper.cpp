@@ -119,6 +119,9 @@ vst2::VstIntPtr JuceVSTWrapper::dispatcher (vst2::VstInt32 opcode, vst2::VstInt3
 
         fitHostWindowAsked();
         tellHostOfEditedState();
+
+        if (! editorHost->hasIdleWork())
+            return 0;
         break;
 
     case vst2::effEditClose:
@@ -199,7 +202,7 @@ void JuceVSTWrapper::fitHostWindowAsked()
 {
     // Every call to the host may come back in: once the instance is closed, the walk stops as if
     // the host had resized its window itself, and nothing more is asked of it.
-    editorHost->fitHostWindowAsked (
+    const auto fitted = editorHost->fitHostWindowAsked (
         [this] (int width, int height)
         {
             if (callHost (vst2::audioMasterCanDo, 0, 0, const_cast<char*> ("sizeWindow")) == 0)
@@ -209,7 +212,7 @@ void JuceVSTWrapper::fitHostWindowAsked()
                    isClosed();
         });
 
-    if (! isClosed())
+    if (fitted && ! isClosed())
         PluginToolkit::callOnMessageThread ([this] { editorHost->rereadWindowPlace(); });
 }
 

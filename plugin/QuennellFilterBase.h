@@ -40,6 +40,11 @@ public:
     void getStateInformation (juce::MemoryBlock& destData) override;
     void setStateInformation (const void* data, int sizeInBytes) override;
 
+    /** Whether the open editor rests: nothing to animate, nothing in progress, so that the host's
+        idle call can leave the message thread asleep. Asked on the host's thread, so it reads
+        atomics only; a plug-in that cannot tell answers false. */
+    virtual bool editorIsResting() const noexcept { return false; }
+
     /** Sets a parameter from the processor's side and tells the host (audioMasterAutomate). */
     void notifyHostOfParameter (int parameterIndex, float normalisedValue);
 

@@ -241,9 +241,10 @@ TEST_F (EditorHosting, AnHourOfSavesAndRestoresWithTheEditorClosedKeepsNothing)
     EXPECT_EQ (adapter->getHandedOutStateSize(), 0u);
 }
 
-// effEditIdle runs the toolkit's due timers within the host's call, but not while an editor is
-// being deleted or the idle work already runs.
-TEST_F (EditorHosting, EditIdleRunsDueTimersExceptUnderTheReentryGuard)
+// effEditIdle runs the toolkit's due timers within the host's call while an editor is shown, but
+// not while an editor is being deleted or the idle work already runs; with no editor shown it
+// leaves the message thread alone.
+TEST_F (EditorHosting, EditIdleRunsDueTimersOnlyForAShownEditorAndNotUnderTheReentryGuard)
 {
     struct CountingTimer : juce::Timer
     {
@@ -256,7 +257,17 @@ TEST_F (EditorHosting, EditIdleRunsDueTimersExceptUnderTheReentryGuard)
         juce::Thread::sleep (5);
     };
 
-    dispatch (vst2::effEditGetRect);
+    dispatch (vst2::effEditGetRect); // an editor, but in no window
+    makeDue();
+    dispatch (vst2::effEditIdle);
+    EXPECT_EQ (timer.ticks, 0);
+
+    Display* display = XOpenDisplay (nullptr);
+    ASSERT_NE (display, nullptr);
+    const auto hostWindow =
+        XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 600, 450, 0, 0, 0);
+    XSync (display, False);
+    ASSERT_EQ (dispatch (vst2::effEditOpen, (void*) hostWindow), 1);
     {
         const EditorHost::ScopedReentryGuard guard;
         makeDue();
@@ -274,6 +285,9 @@ TEST_F (EditorHosting, EditIdleRunsDueTimersExceptUnderTheReentryGuard)
     }
     EXPECT_GE (timer.ticks, 1);
     timer.stopTimer();
+    dispatch (vst2::effEditClose);
+    XDestroyWindow (display, hostWindow);
+    XCloseDisplay (display);
 }
 
 TEST_F (EditorHosting, HandedOutChunkIsFreedOnlyAfterMoreThan2000Ms)

@@ -6,7 +6,7 @@
 
 namespace canvas
 {
-/** The one-item right-button menu of a box or a connector. */
+/** The one-item right-button menu of a connector, and the first item of a box's menu. */
 inline juce::PopupMenu createBreakMenu (const char* itemText)
 {
     juce::PopupMenu menu;
@@ -17,10 +17,10 @@ inline juce::PopupMenu createBreakMenu (const char* itemText)
 /** Shows the menu at the mouse position and hands the chosen item to the component, if it still
     exists by then. Asynchronous: a modal loop inside a host's callback can hang the host. */
 template <typename ComponentType>
-void showBreakMenu (ComponentType* component, const char* itemText,
-                    void (ComponentType::*handleChoice) (int))
+void showMenu (juce::PopupMenu menu, ComponentType* component,
+               void (ComponentType::*handleChoice) (int))
 {
-    createBreakMenu (itemText).showMenuAsync (
+    menu.showMenuAsync (
         juce::PopupMenu::Options(),
         [safe = juce::Component::SafePointer<ComponentType> (component), handleChoice] (int result)
         {

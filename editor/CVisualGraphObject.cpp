@@ -24,8 +24,17 @@ void CVisualGraphObject::mouseDown (const juce::MouseEvent& e)
         return;
     }
 
-    canvas::showBreakMenu (this, canvas::breakAllLinksText,
-                           &CVisualGraphObject::handleBreakAllLinksMenu);
+    canvas::showMenu (createMenu(), this, &CVisualGraphObject::handleBreakAllLinksMenu);
+}
+
+juce::PopupMenu CVisualGraphObject::createMenu() const
+{
+    auto menu = createBreakAllLinksMenu();
+
+    if (menuItems != nullptr)
+        menuItems->addMenuItems (menu);
+
+    return menu;
 }
 
 juce::PopupMenu CVisualGraphObject::createBreakAllLinksMenu()
@@ -37,6 +46,8 @@ void CVisualGraphObject::handleBreakAllLinksMenu (int result)
 {
     if (result == canvas::breakMenuItemId)
         breakAllLinks();
+    else if (result != 0 && menuItems != nullptr)
+        menuItems->menuItemChosen (result);
 }
 
 void CVisualGraphObject::resized()

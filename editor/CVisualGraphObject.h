@@ -12,6 +12,15 @@ class CVisualGraphObjectConnector;
 class CVisualGraphObject : public CDraggableComponent, public juce::ChangeBroadcaster
 {
 public:
+    /** Further items of the box's menu, below "Break All Links", and what they do. */
+    class MenuItems
+    {
+    public:
+        virtual ~MenuItems() = default;
+        virtual void addMenuItems (juce::PopupMenu& menu) = 0;
+        virtual void menuItemChosen (int itemId) = 0;
+    };
+
     /** Stands for the next free number of the row. */
     static constexpr int nextIndex = -1;
 
@@ -33,9 +42,13 @@ public:
     void layoutConnectors();
     void notifyLinksChanged();
 
-    /** Acts on the choice of the "Break All Links" menu: item 1 breaks every link. */
+    /** Acts on the choice of the box's menu: item 1 breaks every link; the further items go to
+        whoever added them. */
     void handleBreakAllLinksMenu (int result);
     static juce::PopupMenu createBreakAllLinksMenu();
+    /** "Break All Links", then the further items. */
+    juce::PopupMenu createMenu() const;
+    void setMenuItems (MenuItems* items) noexcept { menuItems = items; }
 
 private:
     using ConnectorList = std::vector<CVisualGraphObjectConnector*>;
@@ -47,6 +60,7 @@ private:
 
     ConnectorList inputs;
     ConnectorList outputs;
+    MenuItems* menuItems = nullptr;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CVisualGraphObject)
 };

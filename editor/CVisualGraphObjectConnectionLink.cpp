@@ -41,9 +41,20 @@ void CVisualGraphObjectConnectionLink::updateBounds()
                std::abs (endX - startX) + 2 * margin, std::abs (endY - startY) + 2 * margin);
 }
 
+void CVisualGraphObjectConnectionLink::setEmphasised (bool shouldBeEmphasised)
+{
+    if (emphasised == shouldBeEmphasised)
+        return;
+
+    emphasised = shouldBeEmphasised;
+    repaint();
+}
+
 void CVisualGraphObjectConnectionLink::paint (juce::Graphics& g)
 {
-    g.setColour (destination != nullptr ? canvas::attachedLinkColour : canvas::looseLinkColour);
+    g.setColour (destination == nullptr ? canvas::looseLinkColour
+                 : emphasised           ? canvas::emphasisedLinkColour
+                                        : canvas::attachedLinkColour);
     g.drawArrow ({(float) (startX - getX()), (float) (startY - getY()), (float) (endX - getX()),
                   (float) (endY - getY())},
                  (float) lineThickness, (float) arrowheadWidth, (float) arrowheadLength);

@@ -6,7 +6,7 @@ class CVisualGraphObjectConnector;
 
 /** The drawn cable of the canvas: an arrow from an output connector's centre to an input
     connector's centre, in a component whose bounds enclose it. White while loose (being
-    dragged), black once attached. It ignores the mouse, so clicks and drops reach whatever lies
+    dragged), black once attached, picked out while the pointer is over one of its ends. It ignores the mouse, so clicks and drops reach whatever lies
     beneath, and it detaches itself from both ends when deleted. */
 class CVisualGraphObjectConnectionLink : public juce::Component
 {
@@ -20,6 +20,8 @@ public:
     void setStart (int x, int y);
     void setEnd (int x, int y);
     void updateBounds();
+    /** Drawn picked out, while the pointer is over one of its ends. */
+    void setEmphasised (bool shouldBeEmphasised);
 
     juce::Point<int> getStart() const noexcept { return {startX, startY}; }
     juce::Point<int> getEnd() const noexcept { return {endX, endY}; }
@@ -36,6 +38,7 @@ private:
     const int lineThickness;
     const int arrowheadWidth;
     const int arrowheadLength;
+    bool emphasised = false;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (CVisualGraphObjectConnectionLink)
 };

@@ -4,6 +4,8 @@
 #include "editor/CVisualGraphObject.h"
 #include "editor/CVisualGraphObjectConnectionLink.h"
 
+#include <algorithm>
+
 CVisualGraphObjectConnector::CVisualGraphObjectConnector (CVisualGraphObject* ownerBox)
     : owner (ownerBox)
 {
@@ -12,15 +14,59 @@ CVisualGraphObjectConnector::CVisualGraphObjectConnector (CVisualGraphObject* ow
     setRepaintsOnMouseActivity (true);
 }
 
-CVisualGraphObjectConnector::~CVisualGraphObjectConnector() = default;
+CVisualGraphObjectConnector::~CVisualGraphObjectConnector()
+{
+    delete tooltipWindow.getComponent();
+}
 
 void CVisualGraphObjectConnector::mouseDown (const juce::MouseEvent& e)
 {
     if (! e.mods.isRightButtonDown())
         return;
 
-    canvas::showBreakMenu (this, canvas::breakLinksText,
-                           &CVisualGraphObjectConnector::handleBreakLinksMenu);
+    canvas::showMenu (createBreakLinksMenu(), this,
+                      &CVisualGraphObjectConnector::handleBreakLinksMenu);
+}
+
+void CVisualGraphObjectConnector::mouseEnter (const juce::MouseEvent&)
+{
+    for (auto* link : links)
+        link->setEmphasised (true);
+
+    if (tooltipWindow == nullptr)
+        tooltipWindow = new juce::TooltipWindow (getParentComponent(), canvas::tooltipDelayMs);
+}
+
+void CVisualGraphObjectConnector::mouseExit (const juce::MouseEvent&)
+{
+    for (auto* link : links)
+        link->setEmphasised (false);
+
+    delete tooltipWindow.getComponent();
+}
+
+juce::String CVisualGraphObjectConnector::getTooltip()
+{
+    std::vector<CVisualGraphObjectConnector*> linked;
+    getLinkedConnectors (linked);
+
+    std::vector<int> channels;
+    for (auto* connector : linked)
+        if (connector != nullptr)
+            channels.push_back (connector->index + 1);
+    std::sort (channels.begin(), channels.end());
+
+    const auto starts = isStartOfLinks();
+    auto text = juce::String (starts ? "Input " : "Output ") + juce::String (index + 1);
+
+    if (channels.empty())
+        return text + ": no links";
+
+    text << (starts ? " to output" : " from input") << (channels.size() > 1 ? "s " : " ");
+    for (size_t i = 0; i < channels.size(); ++i)
+        text << (i == 0 ? "" : ", ") << channels[i];
+
+    return text;
 }
 
 juce::PopupMenu CVisualGraphObjectConnector::createBreakLinksMenu()

@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <memory>
 #include <set>
 #include <vector>
 
@@ -10,15 +11,21 @@ class CVisualGraphObjectConnectionLink;
 
 /** A patch point of a box: an 8 x 8 square on the canvas, kept at a fixed offset from its box,
     at which links start or end. Every change of its links is reported to the box, which
-    broadcasts it. Not a child of the box: boxes, connectors and links share the canvas. */
-class CVisualGraphObjectConnector : public juce::Component
+    broadcasts it. Not a child of the box: boxes, connectors and links share the canvas.
+    Under the pointer it picks out its links and names them in a tooltip. */
+class CVisualGraphObjectConnector : public juce::Component, public juce::TooltipClient
 {
 public:
     explicit CVisualGraphObjectConnector (CVisualGraphObject* owner);
     ~CVisualGraphObjectConnector() override;
 
     void mouseDown (const juce::MouseEvent& e) override;
+    void mouseEnter (const juce::MouseEvent& e) override;
+    void mouseExit (const juce::MouseEvent& e) override;
     void paint (juce::Graphics& g) override;
+
+    /** "Input 3 to outputs 5, 7, 12", or "Output 5 from input 3": the channels at the far ends. */
+    juce::String getTooltip() override;
 
     /** Places the connector at the owner's position plus the offset. */
     virtual void updatePosition();
@@ -27,6 +34,8 @@ public:
     virtual void unhighlight();
     /** Appends the connector at the far end of each link, without clearing `result`. */
     virtual void getLinkedConnectors (std::vector<CVisualGraphObjectConnector*>& result) = 0;
+    /** Whether links start here (an input channel of the router) or end here. */
+    virtual bool isStartOfLinks() const noexcept = 0;
 
     void setOffset (int x, int y);
     void addLink (CVisualGraphObjectConnectionLink* link);
@@ -62,6 +71,10 @@ protected:
     bool highlighted = false;
     juce::uint32 lastActivityTime = 0;
     float activity = 0.0f;
+
+    // Only while the pointer is over the connector: a tooltip window polls the mouse for as long
+    // as it exists, and an editor with nothing to show should not.
+    juce::Component::SafePointer<juce::TooltipWindow> tooltipWindow;
 
 public:
     /** Number among the owner's inputs or outputs, from 0; the editor reads it as the channel. */

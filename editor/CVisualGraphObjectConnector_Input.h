@@ -11,4 +11,5 @@ public:
     void updatePosition() override;
     bool canAcceptLink (CVisualGraphObjectConnectionLink* link) override;
     void getLinkedConnectors (std::vector<CVisualGraphObjectConnector*>& result) override;
+    bool isStartOfLinks() const noexcept override { return false; }
 };

@@ -2,6 +2,13 @@
 
 #include "editor/CVisualGraphObjectConnectionLink.h"
 
+#include <utility>
+
+CVisualGraphObjectConnector_Output::~CVisualGraphObjectConnector_Output()
+{
+    stopFollowing();
+}
+
 juce::Point<int> CVisualGraphObjectConnector_Output::toCanvas (const juce::MouseEvent& e) const
 {
     return e.getPosition() + getPosition();
@@ -19,22 +26,96 @@ CVisualGraphObjectConnector_Output::findConnectorAt (juce::Point<int> canvasPosi
 
 void CVisualGraphObjectConnector_Output::mouseDrag (const juce::MouseEvent& e)
 {
+    if (! e.mods.isLeftButtonDown() || following || releaseEndsNothing)
+        return;
+
+    if (dragLink == nullptr)
+        startLooseLink();
+
+    moveLooseEnd (toCanvas (e));
+}
+
+void CVisualGraphObjectConnector_Output::mouseUp (const juce::MouseEvent& e)
+{
+    if (std::exchange (releaseEndsNothing, false) || following)
+        return;
+
+    if (e.mouseWasDraggedSinceMouseDown())
+    {
+        if (dragLink != nullptr)
+            endLooseLink (toCanvas (e), true);
+        return;
+    }
+
     if (! e.mods.isLeftButtonDown())
         return;
 
+    // A click: the link follows the pointer until the next click.
+    if (dragLink == nullptr)
+        startLooseLink();
+
+    moveLooseEnd (toCanvas (e));
+
+    if (auto* canvas = getParentComponent())
+    {
+        canvas->addMouseListener (&follower, true);
+        following = true;
+    }
+}
+
+void CVisualGraphObjectConnector_Output::ClickedLinkFollower::mouseMove (const juce::MouseEvent& e)
+{
+    if (auto* canvas = connector.getParentComponent())
+        connector.moveLooseEnd (e.getEventRelativeTo (canvas).getPosition());
+}
+
+void CVisualGraphObjectConnector_Output::ClickedLinkFollower::mouseDown (const juce::MouseEvent& e)
+{
+    auto* canvas = connector.getParentComponent();
+    if (canvas == nullptr)
+        return;
+
+    connector.releaseEndsNothing = e.eventComponent == &connector;
+    connector.stopFollowing();
+    connector.endLooseLink (e.getEventRelativeTo (canvas).getPosition(),
+                            e.mods.isLeftButtonDown());
+}
+
+void CVisualGraphObjectConnector_Output::cancelLooseLink()
+{
+    if (! following)
+        return;
+
+    stopFollowing();
+    endLooseLink (getCentre(), false);
+}
+
+void CVisualGraphObjectConnector_Output::stopFollowing()
+{
+    if (! std::exchange (following, false))
+        return;
+
+    if (auto* canvas = getParentComponent())
+        canvas->removeMouseListener (&follower);
+}
+
+void CVisualGraphObjectConnector_Output::startLooseLink()
+{
     auto* canvas = getParentComponent();
     if (canvas == nullptr)
         return;
 
-    if (dragLink == nullptr)
-    {
-        dragLink = new CVisualGraphObjectConnectionLink (this);
-        canvas->addAndMakeVisible (dragLink);
-        const auto centre = getCentre();
-        dragLink->setStart (centre.x, centre.y);
-    }
+    dragLink = new CVisualGraphObjectConnectionLink (this);
+    canvas->addAndMakeVisible (dragLink);
+    const auto centre = getCentre();
+    dragLink->setStart (centre.x, centre.y);
+}
 
-    const auto pointer = toCanvas (e);
+void CVisualGraphObjectConnector_Output::moveLooseEnd (juce::Point<int> pointer)
+{
+    if (dragLink == nullptr)
+        return;
+
     dragLink->setEnd (pointer.x, pointer.y);
 
     auto* target = findConnectorAt (pointer);
@@ -50,7 +131,7 @@ void CVisualGraphObjectConnector_Output::mouseDrag (const juce::MouseEvent& e)
         dropTarget->highlight();
 }
 
-void CVisualGraphObjectConnector_Output::mouseUp (const juce::MouseEvent& e)
+void CVisualGraphObjectConnector_Output::endLooseLink (juce::Point<int> pointer, bool mayAttach)
 {
     if (dragLink == nullptr)
         return;
@@ -61,7 +142,7 @@ void CVisualGraphObjectConnector_Output::mouseUp (const juce::MouseEvent& e)
         dropTarget = nullptr;
     }
 
-    auto* target = findConnectorAt (toCanvas (e));
+    auto* target = mayAttach ? findConnectorAt (pointer) : nullptr;
 
     if (target != nullptr && target->acceptLink (dragLink))
     {

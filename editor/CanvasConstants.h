@@ -20,10 +20,28 @@ const juce::Colour connectorColour{0xff000000};
 const juce::Colour connectorActiveColour{0xffffffff};
 const juce::Colour connectorActivityColour{0xff40e040}; // MIDI on its channel, fading out
 constexpr juce::uint32 activityFadeMs = 250;
-constexpr int activityFramesPerSecond = 30;
+constexpr int activityFramesPerSecond = 30; // while a light is lit
+constexpr int restingPollsPerSecond = 10;   // looking for MIDI while none is: no repaint
+constexpr int tooltipDelayMs = 500;
 constexpr const char* breakLinksText = "Break Links";
 constexpr const char* breakAllLinksText = "Break All Links";
 constexpr int breakMenuItemId = 1;
+
+// The boxes' menus, below their "Break All Links"
+constexpr const char* undoText = "Undo";
+constexpr const char* redoText = "Redo";
+constexpr const char* copyRoutesText = "Copy Routes";
+constexpr const char* pasteRoutesText = "Paste Routes";
+constexpr const char* linkEachToItselfText = "Link Each Channel to Itself";
+enum EditMenuItemId
+{
+    undoItemId = 2,
+    redoItemId,
+    copyRoutesItemId,
+    pasteRoutesItemId,
+    linkEachToItselfItemId
+};
+constexpr juce::uint32 noticeShownMs = 5000; // what went wrong, in place of the title
 
 // Links
 constexpr int linkLineThickness = 2;
@@ -31,6 +49,7 @@ constexpr int linkArrowheadWidth = 10;
 constexpr int linkArrowheadLength = 10;
 const juce::Colour attachedLinkColour{0xff000000};
 const juce::Colour looseLinkColour{0xffffffff};
+const juce::Colour emphasisedLinkColour{0xffffd040}; // the links of the connector under the pointer
 
 // Editor
 constexpr int editorWidth = geometry::editorWidth;

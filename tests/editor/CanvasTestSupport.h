@@ -24,14 +24,16 @@ public:
 
     void dragTo (juce::Point<int> at)
     {
+        moved = moved || at != downAt;
         if (target != nullptr)
             target->mouseDrag (event (at, true));
     }
 
+    /** A release where the press was, without a move between, is a click. */
     void releaseAt (juce::Point<int> at)
     {
         if (target != nullptr)
-            target->mouseUp (event (at, at != downAt));
+            target->mouseUp (event (at, moved || at != downAt));
     }
 
 private:
@@ -59,6 +61,7 @@ private:
     juce::ModifierKeys mods;
     juce::Component* target;
     juce::Point<int> downAt;
+    bool moved = false;
 };
 
 /** A bare canvas that deletes its children last added first, as the editor does. */

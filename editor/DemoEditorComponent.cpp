@@ -1,11 +1,11 @@
 #include "editor/DemoEditorComponent.h"
 
-#include "editor/CVisualGraphObject.h"
 #include "editor/CVisualGraphObjectConnectionLink.h"
-#include "editor/CVisualGraphObjectConnector.h"
+#include "editor/CVisualGraphObjectConnector_Output.h"
 #include "editor/CanvasConstants.h"
 
 #include <array>
+#include <utility>
 #include <vector>
 
 namespace
@@ -17,6 +17,19 @@ size_t cell (int inputChannel, int outputChannel)
 {
     return (size_t) routing::cell (inputChannel, outputChannel);
 }
+
+/** The same channels routed: the matrix may hold any nonzero value for a route. */
+bool sameRouting (const RouteCells& a, const RouteCells& b)
+{
+    for (size_t i = 0; i < a.size(); ++i)
+        if ((a[i] != 0) != (b[i] != 0))
+            return false;
+
+    return true;
+}
+
+// Far more than any list of routes could take, however spaced out.
+constexpr int longestPastedText = 65536;
 } // namespace
 
 DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
@@ -38,6 +51,7 @@ DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
     inputChannelsBox->setBounds (canvas::inputChannelsBoxBounds);
     inputChannelsBox->positionLocked = true;
     inputChannelsBox->addChangeListener (this);
+    inputChannelsBox->setMenuItems (this);
 
     for (int i = 0; i < channels; ++i)
     {
@@ -49,6 +63,7 @@ DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
     addAndMakeVisible (outputChannelsBox);
     outputChannelsBox->setBounds (canvas::outputChannelsBoxBounds);
     outputChannelsBox->positionLocked = true;
+    outputChannelsBox->setMenuItems (this);
 
     for (int i = 0; i < channels; ++i)
     {
@@ -81,7 +96,7 @@ DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
     setWantsKeyboardFocus (true);
 
     processor->setActivityShown (true);
-    startTimerHz (canvas::activityFramesPerSecond);
+    if (std::getenv ("NO_EDITOR_TIMER") == nullptr) startTimerHz (canvas::activityFramesPerSecond);
 }
 
 DemoEditorComponent::~DemoEditorComponent()
@@ -140,6 +155,196 @@ void DemoEditorComponent::changeListenerCallback (juce::ChangeBroadcaster* objec
         rebuildLinksFromMatrix();
 }
 
+bool DemoEditorComponent::keyPressed (const juce::KeyPress& key)
+{
+    using juce::KeyPress;
+    constexpr auto command = juce::ModifierKeys::commandModifier;
+    constexpr auto shift = juce::ModifierKeys::shiftModifier;
+
+    if (key == KeyPress ('z', command, 0))
+        undo();
+    else if (key == KeyPress ('z', command | shift, 0) || key == KeyPress ('y', command, 0))
+        redo();
+    else if (key == KeyPress ('c', command, 0))
+        copyRoutes();
+    else if (key == KeyPress ('v', command, 0))
+        pasteRoutes();
+    else if (key == KeyPress (KeyPress::escapeKey))
+        return cancelLooseLinks(); // any other Escape is the host's
+    else
+        return false;
+
+    return true;
+}
+
+void DemoEditorComponent::addMenuItems (juce::PopupMenu& menu)
+{
+    const auto& history = processor->getRouteHistory();
+    const auto add = [&menu] (int id, const char* text, bool enabled, juce::KeyPress key)
+    {
+        juce::PopupMenu::Item item (text);
+        item.itemID = id;
+        item.isEnabled = enabled;
+        if (key.isValid())
+            item.shortcutKeyDescription = key.getTextDescription();
+        menu.addItem (std::move (item));
+    };
+    constexpr auto command = juce::ModifierKeys::commandModifier;
+
+    menu.addSeparator();
+    add (canvas::undoItemId, canvas::undoText, history.canUndo(), {'z', command, 0});
+    add (canvas::redoItemId, canvas::redoText, history.canRedo(),
+         {'z', command | juce::ModifierKeys::shiftModifier, 0});
+    menu.addSeparator();
+    add (canvas::copyRoutesItemId, canvas::copyRoutesText, true, {'c', command, 0});
+    add (canvas::pasteRoutesItemId, canvas::pasteRoutesText, true, {'v', command, 0});
+    add (canvas::linkEachToItselfItemId, canvas::linkEachToItselfText, true, {});
+}
+
+void DemoEditorComponent::menuItemChosen (int itemId)
+{
+    switch (itemId)
+    {
+    case canvas::undoItemId: undo(); break;
+    case canvas::redoItemId: redo(); break;
+    case canvas::copyRoutesItemId: copyRoutes(); break;
+    case canvas::pasteRoutesItemId: pasteRoutes(); break;
+    case canvas::linkEachToItselfItemId: linkEachChannelToItself(); break;
+    default: break;
+    }
+}
+
+void DemoEditorComponent::undo()
+{
+    stepThroughHistory (&RouteHistory::undo);
+}
+
+void DemoEditorComponent::redo()
+{
+    stepThroughHistory (&RouteHistory::redo);
+}
+
+void DemoEditorComponent::stepThroughHistory (
+    std::optional<Cells> (RouteHistory::*step) (const Cells&))
+{
+    // A link edit whose change message is still on its way is an edit of its own, before this.
+    writeLinksToMatrix();
+
+    const auto current = readShownRoutes();
+    if (! current)
+        return;
+
+    if (const auto routes = (processor->getRouteHistory().*step) (*current))
+        if (writeRoutes (*routes, false))
+            rebuildLinksFromMatrix();
+}
+
+void DemoEditorComponent::copyRoutes()
+{
+    writeLinksToMatrix();
+
+    if (const auto routes = readShownRoutes())
+        juce::SystemClipboard::copyTextToClipboard (RoutesText::write (*routes));
+}
+
+void DemoEditorComponent::pasteRoutes()
+{
+    const auto text = juce::SystemClipboard::getTextFromClipboard();
+    Cells routes{};
+    juce::String problem;
+
+    if (text.length() > longestPastedText)
+        problem = "the clipboard holds too much text to be routes";
+    else if (text.trim().isEmpty())
+        problem = "the clipboard holds no routes";
+    else
+        problem = RoutesText::read (text, routes);
+
+    if (problem.isNotEmpty())
+        showNotice (juce::String (canvas::pasteRoutesText) + ": " + problem);
+    else
+        editRoutes (routes);
+}
+
+void DemoEditorComponent::linkEachChannelToItself()
+{
+    writeLinksToMatrix();
+
+    if (auto routes = readShownRoutes())
+    {
+        for (int c = 0; c < channels; ++c)
+            (*routes)[cell (c, c)] = 1;
+
+        editRoutes (*routes);
+    }
+}
+
+void DemoEditorComponent::editRoutes (const Cells& routes)
+{
+    writeLinksToMatrix();
+    clearNotice();
+
+    if (writeRoutes (routes, true))
+        rebuildLinksFromMatrix();
+}
+
+std::optional<RoutesText::Cells> DemoEditorComponent::readShownRoutes() const
+{
+    const juce::ScopedLock lock (processor->getCallbackLock());
+
+    if (processor->getRestoreCount() != shownRestoreCount)
+        return std::nullopt;
+
+    return processor->getRoutes();
+}
+
+bool DemoEditorComponent::cancelLooseLinks()
+{
+    auto cancelled = false;
+
+    for (int i = 0; i < channels; ++i)
+        if (auto* out = dynamic_cast<CVisualGraphObjectConnector_Output*> (
+                inputChannelsBox->findOutputConnector (i)))
+            if (out->hasLooseLink())
+            {
+                out->cancelLooseLink();
+                cancelled = true;
+            }
+
+    return cancelled;
+}
+
+void DemoEditorComponent::showNotice (const juce::String& text)
+{
+    // In place of the title, for a few seconds; the link beside it makes room.
+    titleLabel->setText (text, juce::dontSendNotification);
+    websiteLink->setVisible (false);
+    noticeShown = true;
+
+    juce::Timer::callAfterDelay (
+        (int) canvas::noticeShownMs,
+        [editor = juce::Component::SafePointer<DemoEditorComponent> (this),
+         notice = ++noticesShown]
+        {
+            if (editor != nullptr && editor->noticesShown == notice)
+                editor->clearNotice();
+        });
+}
+
+void DemoEditorComponent::clearNotice()
+{
+    if (! std::exchange (noticeShown, false))
+        return;
+
+    titleLabel->setText (canvas::titleText, juce::dontSendNotification);
+    websiteLink->setVisible (true);
+}
+
+juce::String DemoEditorComponent::getNotice() const
+{
+    return noticeShown ? titleLabel->getText() : juce::String();
+}
+
 void DemoEditorComponent::writeLinksToMatrix()
 {
     // Read the links first, so that the audio thread waits only for the copy.
@@ -160,33 +365,35 @@ void DemoEditorComponent::writeLinksToMatrix()
                 routes[cell (i, destination->index)] = 1;
     }
 
-    auto changed = false;
+    writeRoutes (routes, true);
+}
+
+bool DemoEditorComponent::writeRoutes (const Cells& routes, bool isEdit)
+{
+    Cells before;
     {
         const juce::ScopedLock lock (processor->getCallbackLock());
 
         // A restore that the canvas does not show yet wins: its own change message rebuilds the
         // links from it, and these older links must not overwrite it.
         if (processor->getRestoreCount() != shownRestoreCount)
-            return;
+            return false;
 
-        for (int i = 0; i < channels; ++i)
-            for (int j = 0; j < channels; ++j)
-                changed =
-                    changed || (processor->getRoute (i, j) != 0) != (routes[cell (i, j)] != 0);
-
-        processor->clearAllRoutes();
-
-        for (int i = 0; i < channels; ++i)
-            for (int j = 0; j < channels; ++j)
-                if (routes[cell (i, j)] != 0)
-                    processor->setRoute (1, i, j);
+        before = processor->getRoutes();
+        processor->setRoutes (routes);
     }
 
-    // The user changed the routes (links rebuilt after a restore write back what was there):
-    // the host may mark its project changed.
-    if (changed)
-        processor->updateHostDisplay (
-            juce::AudioProcessor::ChangeDetails().withNonParameterStateChanged (true));
+    // Links rebuilt after a restore write back what was there: no change of the user's.
+    if (sameRouting (before, routes))
+        return false;
+
+    if (isEdit)
+        processor->getRouteHistory().record (before);
+
+    // The host may mark its project changed.
+    processor->updateHostDisplay (
+        juce::AudioProcessor::ChangeDetails().withNonParameterStateChanged (true));
+    return true;
 }
 
 void DemoEditorComponent::rebuildLinksFromMatrix()
@@ -197,11 +404,11 @@ void DemoEditorComponent::rebuildLinksFromMatrix()
     {
         const juce::ScopedLock lock (processor->getCallbackLock());
         shownRestoreCount = processor->getRestoreCount();
-
-        for (int i = 0; i < channels; ++i)
-            for (int j = 0; j < channels; ++j)
-                routes[cell (i, j)] = processor->getRoute (i, j);
+        routes = processor->getRoutes();
     }
+
+    // Steps made before a restore of the host's would undo into a state the host never saw.
+    processor->getRouteHistory().belongTo (shownRestoreCount);
 
     for (int i = 0; i < channels; ++i)
     {
@@ -235,18 +442,41 @@ void DemoEditorComponent::rebuildLinksFromMatrix()
 
 void DemoEditorComponent::timerCallback()
 {
-    showActivity (processor->takeActivity(), juce::Time::getMillisecondCounter());
+    const auto seen = processor->takeActivity();
+
+    if (seen != 0 || ! resting)
+        showActivity (seen, juce::Time::getMillisecondCounter());
 }
 
 void DemoEditorComponent::showActivity (juce::uint32 seen, juce::uint32 now)
 {
+    auto lit = false;
+
     for (int c = 0; c < channels; ++c)
     {
         if (auto* in = inputChannelsBox->findOutputConnector (c))
+        {
             in->showActivity ((seen >> c) & 1, now);
+            lit = lit || in->getActivity() > 0.0f;
+        }
         if (auto* out = outputChannelsBox->findInputConnector (c))
+        {
             out->showActivity ((seen >> (Switchyard::outputActivityShift + c)) & 1, now);
+            lit = lit || out->getActivity() > 0.0f;
+        }
     }
+
+    setResting (! lit);
+}
+
+void DemoEditorComponent::setResting (bool shouldRest)
+{
+    if (shouldRest == resting && isTimerRunning())
+        return;
+
+    resting = shouldRest;
+    processor->setEditorResting (resting);
+    startTimerHz (resting ? canvas::restingPollsPerSecond : canvas::activityFramesPerSecond);
 }
 
 void DemoEditorComponent::buttonClicked (juce::Button*)

@@ -163,11 +163,9 @@ void Switchyard::setStateInformation (const void* data, int sizeInBytes)
 
     {
         const juce::ScopedLock lock (getCallbackLock());
-        std::memcpy (routingMatrix.data(), data, stateSize);
-
-        for (int row = 0; row < numChannels; ++row)
-            updateRowOutputs (row);
-
+        RoutesText::Cells restored;
+        std::memcpy (restored.data(), data, stateSize);
+        setRoutes (restored);
         ++restoreCount;
     }
     sendChangeMessage();
@@ -211,6 +209,19 @@ juce::uint8 Switchyard::getRoute (int inputChannel, int outputChannel) const
     return 0;
 }
 
+RoutesText::Cells Switchyard::getRoutes() const
+{
+    return routingMatrix;
+}
+
+void Switchyard::setRoutes (const RoutesText::Cells& routes)
+{
+    routingMatrix = routes;
+
+    for (int row = 0; row < numChannels; ++row)
+        updateRowOutputs (row);
+}
+
 juce::uint32 Switchyard::getRestoreCount() const
 {
     return restoreCount;
@@ -220,6 +231,18 @@ void Switchyard::setActivityShown (bool shown)
 {
     activityShown = shown;
     activity = 0;
+    editorResting = false;
+}
+
+void Switchyard::setEditorResting (bool resting)
+{
+    editorResting.store (resting, std::memory_order_relaxed);
+}
+
+bool Switchyard::editorIsResting() const noexcept
+{
+    return activityShown.load (std::memory_order_relaxed) &&
+           editorResting.load (std::memory_order_relaxed);
 }
 
 juce::uint32 Switchyard::takeActivity()

@@ -3,6 +3,7 @@
 #include "plugin/HeldNotes.h"
 #include "plugin/MidiBufferLayout.h"
 #include "plugin/QuennellFilterBase.h"
+#include "plugin/RouteHistory.h"
 #include "plugin/RoutingMatrix.h"
 
 #include <array>
@@ -44,6 +45,8 @@ public:
     void clearAllRoutes();
     void setRoute (juce::uint8 value, int inputChannel, int outputChannel);
     juce::uint8 getRoute (int inputChannel, int outputChannel) const;
+    RoutesText::Cells getRoutes() const;
+    void setRoutes (const RoutesText::Cells& routes);
 
     /** How many states have been restored; the caller holds the callback lock. An editor compares
         it with the count it last showed, to tell a restore whose change message is still on its
@@ -56,6 +59,13 @@ public:
     void setActivityShown (bool shown);
     juce::uint32 takeActivity();
     static constexpr int outputActivityShift = 16;
+
+    /** The open editor says when it rests (no light lit); the host's idle calls then do nothing. */
+    void setEditorResting (bool resting);
+    bool editorIsResting() const noexcept override;
+
+    /** The editor's undo and redo, kept while editors come and go; message thread only. */
+    RouteHistory& getRouteHistory() noexcept { return routeHistory; }
 
 private:
     void updateRowOutputs (int inputChannel);
@@ -72,6 +82,9 @@ private:
 
     std::atomic<bool> activityShown{false};
     std::atomic<juce::uint32> activity{0};
+    std::atomic<bool> editorResting{false};
+
+    RouteHistory routeHistory;
 
     // Routed copies of the block being processed, before they replace the block's events. A
     // member, so that its storage survives from block to block.

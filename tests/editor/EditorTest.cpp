@@ -201,8 +201,11 @@ TEST_F (Editor, ADragLinksOnlyWhenReleasedOverAnInput)
     auto* from = connector (true, 1);
     auto* to = connector (false, 16);
 
-    PointerGesture click (*editor, centre (from));
+    PointerGesture click (*editor, centre (from)); // a link follows the pointer; Escape drops it
     click.releaseAt (centre (from));
+    EXPECT_EQ (linksOn (*editor).size(), 2u);
+    EXPECT_TRUE (editor->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey)));
+    EXPECT_FALSE (editor->keyPressed (juce::KeyPress (juce::KeyPress::escapeKey))); // the host's
     PointerGesture middle (*editor, centre (from), juce::ModifierKeys::middleButtonModifier);
     middle.dragTo (centre (to));
     middle.releaseAt (centre (to));
@@ -214,7 +217,7 @@ TEST_F (Editor, ADragLinksOnlyWhenReleasedOverAnInput)
         {"a box", {40, 200}},
         {"a label", labelCentre (true, 5)},
         {"another output", centre (connector (true, 2))},
-        {"the start", centre (from)}};
+        {"the start", centre (from) + juce::Point<int> (1, 1)}};
     for (const auto& [what, where] : refused)
     {
         ChangeCounter changes (*box (true));

@@ -96,7 +96,7 @@ DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
     setWantsKeyboardFocus (true);
 
     processor->setActivityShown (true);
-    if (std::getenv ("NO_EDITOR_TIMER") == nullptr) startTimerHz (canvas::activityFramesPerSecond);
+    setResting (true);
 }
 
 DemoEditorComponent::~DemoEditorComponent()
@@ -249,7 +249,11 @@ void DemoEditorComponent::copyRoutes()
 
 void DemoEditorComponent::pasteRoutes()
 {
-    const auto text = juce::SystemClipboard::getTextFromClipboard();
+    pasteRoutes (juce::SystemClipboard::getTextFromClipboard());
+}
+
+void DemoEditorComponent::pasteRoutes (const juce::String& text)
+{
     Cells routes{};
     juce::String problem;
 
@@ -282,7 +286,6 @@ void DemoEditorComponent::linkEachChannelToItself()
 void DemoEditorComponent::editRoutes (const Cells& routes)
 {
     writeLinksToMatrix();
-    clearNotice();
 
     if (writeRoutes (routes, true))
         rebuildLinksFromMatrix();
@@ -390,6 +393,7 @@ bool DemoEditorComponent::writeRoutes (const Cells& routes, bool isEdit)
     if (isEdit)
         processor->getRouteHistory().record (before);
 
+    clearNotice(); // whatever went wrong before, the routes have changed since
     // The host may mark its project changed.
     processor->updateHostDisplay (
         juce::AudioProcessor::ChangeDetails().withNonParameterStateChanged (true));

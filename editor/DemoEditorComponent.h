@@ -36,9 +36,10 @@ public:
     void undo();
     void redo();
     void copyRoutes();
-    /** Replaces the routes with those the clipboard's text names; text that names none changes
-        nothing and the bottom line says why. */
+    /** Replaces the routes with those the clipboard's text names, or the text's; text that names
+        none changes nothing and the bottom line says why. */
     void pasteRoutes();
+    void pasteRoutes (const juce::String& text);
     void linkEachChannelToItself();
     /** What the bottom line says in place of the title, after a paste that failed; or nothing. */
     juce::String getNotice() const;

@@ -5,10 +5,12 @@
 #include "editor/CVisualGraphObject.h"
 #include "editor/CVisualGraphObjectConnector_Input.h"
 #include "editor/CVisualGraphObjectConnector_Output.h"
+#include "editor/CanvasConstants.h"
 #include "editor/DemoEditorComponent.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <tuple>
 
 namespace
@@ -416,4 +418,85 @@ TEST_F (Editor, ClosingKeepsTheMatrixAndReopeningShowsTheSameLinks)
     pumpMessages();
     open();
     EXPECT_EQ (linkedPairs (*editor), (Cells{{9, 9}}));
+}
+
+// Every kind of edit is one step back and forth, by menu or key, and the host hears of each; the
+// steps outlive the editor, a new edit ends the redo, a restore by the host ends them all, and
+// text that names no routes changes nothing and says why.
+TEST_F (Editor, UndoAndRedoWalkEveryEditUntilTheHostRestores)
+{
+    struct HostHears : juce::AudioProcessorListener
+    {
+        int changes = 0;
+        void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override {}
+        void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails& details) override
+        {
+            changes += details.nonParameterStateChanged ? 1 : 0;
+        }
+    } host;
+    processor.addListener (&host);
+    restore ({{0, 0, 1}});
+    open();
+    pumpMessages();
+
+    constexpr auto command = juce::ModifierKeys::commandModifier;
+    const auto key = [this] (juce::KeyPress k) { EXPECT_TRUE (editor->keyPressed (k)); };
+    const auto undo = [&] { key ({'z', command, 0}); };
+    const std::function<void()> edits[] = {
+        [&] { link (1, 2); },
+        [&] { box (false)->handleBreakAllLinksMenu (canvas::breakMenuItemId); },
+        [&] { editor->pasteRoutes ("3:4,5  16: 1"); },
+        [&] { box (true)->handleBreakAllLinksMenu (canvas::linkEachToItselfItemId); },
+        [&] { connector (true, 3)->handleBreakLinksMenu (canvas::breakMenuItemId); },
+    };
+    std::vector<Cells> seen{routes()};
+    for (const auto& edit : edits)
+    {
+        edit();
+        pumpMessages();
+        seen.push_back (routes());
+        EXPECT_EQ (linkedPairs (*editor), routes());
+    }
+    EXPECT_EQ (seen[3], (Cells{{2, 3}, {2, 4}, {15, 0}}));
+    EXPECT_EQ (host.changes, 5);
+
+    editor->pasteRoutes ("3:4,17");
+    EXPECT_EQ (routes(), seen.back());
+    EXPECT_TRUE (editor->getNotice().contains ("'3:4,17'")) << editor->getNotice();
+    editor->pasteRoutes (" \n");
+    EXPECT_EQ (editor->getNotice(), "Paste Routes: the clipboard holds no routes");
+
+    for (auto step = seen.size() - 1; step-- > 0;)
+    {
+        if (step % 2 == 0)
+            undo();
+        else
+            box (step % 4 == 1)->handleBreakAllLinksMenu (canvas::undoItemId);
+        EXPECT_EQ (routes(), seen[step]) << step;
+        EXPECT_EQ (linkedPairs (*editor), routes()) << step;
+    }
+    undo(); // nothing left to undo
+    EXPECT_EQ (routes(), seen[0]);
+    EXPECT_EQ (host.changes, 10);
+    EXPECT_EQ (editor->getNotice(), ""); // an edit clears it
+
+    close();
+    open();
+    key ({'y', command, 0});
+    key ({'z', command | juce::ModifierKeys::shiftModifier, 0});
+    box (false)->handleBreakAllLinksMenu (canvas::redoItemId);
+    EXPECT_EQ (routes(), seen[3]);
+    link (7, 7);
+    pumpMessages();
+    key ({'y', command, 0}); // nothing left to redo
+    seen[3].emplace (6, 6);
+    EXPECT_EQ (routes(), seen[3]);
+
+    restore ({{9, 9, 1}});
+    undo(); // the restore is still on its way: it wins
+    pumpMessages();
+    undo();
+    EXPECT_EQ (routes(), (Cells{{9, 9}}));
+    EXPECT_EQ (host.changes, 14);
+    processor.removeListener (&host);
 }

@@ -290,12 +290,18 @@ void PluginToolkit::start()
     if (processEnding)
         throw std::runtime_error ("the process is ending");
 
+    messageLoop = new MessageLoop();
+
+    // Registered once the toolkit has made its process-wide objects: exit runs its handlers and
+    // destroys statics in the reverse order of their making, so the thread is parked before any
+    // of them goes, even while it paints.
     static const bool parksAtExit = std::atexit (parkAtExit) == 0;
 
     if (! parksAtExit)
+    {
+        delete messageLoop.exchange (nullptr);
         throw std::runtime_error ("the message thread could not be parked at exit");
-
-    messageLoop = new MessageLoop();
+    }
 }
 
 void PluginToolkit::stop()

@@ -69,8 +69,10 @@ X11WindowLayer::~X11WindowLayer()
 
 X11WindowLayer& X11WindowLayer::getInstance()
 {
-    static X11WindowLayer instance;
-    return instance;
+    // Never destroyed: at exit the message thread may still be at work with it until it is
+    // parked, and the process's end closes the connection anyway.
+    static auto* instance = new X11WindowLayer();
+    return *instance;
 }
 
 NativeWindowLayer& NativeWindowLayer::forThisPlatform()

@@ -96,13 +96,14 @@ DemoEditorComponent::DemoEditorComponent (Switchyard* editedProcessor)
     setWantsKeyboardFocus (true);
 
     processor->setActivityShown (true);
-    setResting (true);
+    setResting (false); // until it has been drawn: a host's idle calls see the first paint done
 }
 
 DemoEditorComponent::~DemoEditorComponent()
 {
     // The processor outlives this editor; its later restores must not reach it.
     stopTimer();
+    noticeExpiry.stopTimer();
     processor->setActivityShown (false);
     processor->removeChangeListener (this);
 
@@ -129,6 +130,7 @@ void DemoEditorComponent::paint (juce::Graphics& g)
     // dark bottom strip and right edge.
     const auto w = (float) getWidth();
     const auto h = (float) getHeight();
+    painted = true;
 
     g.fillAll (canvas::faceColour);
 
@@ -323,19 +325,13 @@ void DemoEditorComponent::showNotice (const juce::String& text)
     titleLabel->setText (text, juce::dontSendNotification);
     websiteLink->setVisible (false);
     noticeShown = true;
-
-    juce::Timer::callAfterDelay (
-        (int) canvas::noticeShownMs,
-        [editor = juce::Component::SafePointer<DemoEditorComponent> (this),
-         notice = ++noticesShown]
-        {
-            if (editor != nullptr && editor->noticesShown == notice)
-                editor->clearNotice();
-        });
+    noticeExpiry.startTimer ((int) canvas::noticeShownMs);
 }
 
 void DemoEditorComponent::clearNotice()
 {
+    noticeExpiry.stopTimer();
+
     if (! std::exchange (noticeShown, false))
         return;
 
@@ -470,7 +466,7 @@ void DemoEditorComponent::showActivity (juce::uint32 seen, juce::uint32 now)
         }
     }
 
-    setResting (! lit);
+    setResting (! lit && painted);
 }
 
 void DemoEditorComponent::setResting (bool shouldRest)

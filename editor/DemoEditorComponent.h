@@ -89,8 +89,16 @@ private:
     // The processor's restore count when the links were last built from the matrix.
     juce::uint32 shownRestoreCount = 0;
     bool resting = false;
-    juce::uint32 noticesShown = 0;
+    bool painted = false;
     bool noticeShown = false;
+
+    /** Ends the notice a few seconds after it was shown; stopped with the editor. */
+    struct NoticeExpiry : juce::Timer
+    {
+        explicit NoticeExpiry (DemoEditorComponent& e) : editor (e) {}
+        void timerCallback() override { editor.clearNotice(); }
+        DemoEditorComponent& editor;
+    } noticeExpiry{*this};
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (DemoEditorComponent)
 };

@@ -117,6 +117,53 @@ private:
     static inline bool installed = false; // only touched on the message thread
 };
 
+/** X events that wait in Xlib's queue, unseen. The toolkit reads its X connection when the
+    connection has data; but a call that waits for the server's reply (a pointer position for a
+    timer, a window property to tell whether a component shows) also reads whatever events have
+    arrived meanwhile into Xlib's queue, where nothing looks for them until more data comes. A
+    key pressed just then would wait for the next mouse move. After each delivery the message
+    thread looks at the queue, without reading the connection; if events wait there, it sends one
+    message to a window of its own that nobody handles, and its arrival has the toolkit read
+    everything queued. */
+class WaitingXEvents
+{
+public:
+    /** On the message thread, once the toolkit runs. */
+    static void watch()
+    {
+        display = juce::XWindowSystem::getInstance()->getDisplay();
+
+        if (display != nullptr)
+            window = XCreateSimpleWindow (display, DefaultRootWindow (display), 0, 0, 1, 1, 0, 0, 0);
+    }
+
+    /** On the message thread, after each delivery. */
+    static void deliverSoon()
+    {
+        if (display == nullptr || window == 0 || XEventsQueued (display, QueuedAlready) == 0)
+            return;
+
+        XEvent nudge{};
+        nudge.xclient.type = ClientMessage;
+        nudge.xclient.window = window;
+        nudge.xclient.message_type = XA_STRING;
+        nudge.xclient.format = 8;
+        XSendEvent (display, window, False, NoEventMask, &nudge);
+        XFlush (display);
+    }
+
+    /** Before the toolkit closes its connection, which takes the window with it. */
+    static void stopWatching()
+    {
+        display = nullptr;
+        window = 0;
+    }
+
+private:
+    static inline ::Display* display = nullptr; // only touched on the message thread
+    static inline ::Window window = 0;
+};
+
 /** Set once the process has begun to end (exit, or a return from the host's main) with the
     toolkit running. */
 std::atomic<bool> processEnding{false};
@@ -168,6 +215,7 @@ private:
         juce::Thread::setCurrentThreadName ("Lampwick GUI");
         juce::initialiseJuce_GUI(); // this thread becomes the message thread
         ToolkitXErrors::keepToThePlugin();
+        WaitingXEvents::watch();
         auto quit = false;
         juce::LinuxEventLoop::registerFdCallback (stopRequest,
                                                   [&quit] (int request)
@@ -179,7 +227,10 @@ private:
         started.set_value();
 
         while (! quit)
+        {
             juce::dispatchNextMessageOnSystemQueue (false);
+            WaitingXEvents::deliverSoon();
+        }
 
         if (parkRequested)
         {
@@ -190,6 +241,7 @@ private:
         }
 
         juce::LinuxEventLoop::unregisterFdCallback (stopRequest);
+        WaitingXEvents::stopWatching();
         juce::shutdownJuce_GUI();
         ToolkitXErrors::giveBack();
         ToolkitThreads::joinAll();

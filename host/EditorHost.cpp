@@ -145,7 +145,9 @@ void EditorHost::idle()
 
 bool EditorHost::hasIdleWork() const noexcept
 {
-    return shown && (restingHint == nullptr || ! restingHint->editorIsResting());
+    const auto rests = restingHint != nullptr && restingHint->editorIsResting() &&
+                       PluginToolkit::idleMayLeaveMessageThreadAlone();
+    return shown && ! rests;
 }
 
 void EditorHost::letGoIfHostWindowHasGone()

@@ -61,8 +61,9 @@ public:
     void idle();
 
     /** On any thread: whether idle has anything to do, that is whether an editor is shown in a
-        host's window and does not rest. With none, the host's idle call leaves the message thread
-        asleep, which goes on running the toolkit's own timers and repaints. */
+        host's window and does not rest (where the platform lets it rest). With none, the host's
+        idle call leaves the message thread asleep, which goes on running the toolkit's own timers
+        and repaints. */
     bool hasIdleWork() const noexcept;
 
     /** From the adapter's timer: a host window that has gone took the editor's window with it, and

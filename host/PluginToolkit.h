@@ -48,6 +48,12 @@ public:
         under it. */
     static bool mayChangeWindowsNow();
 
+    /** Whether a host's idle call may leave the message thread alone when the editor has nothing
+        to do. Not on Windows: there the editor's windows share their input with the host's window
+        on the host's thread, and with the idle calls no longer visiting the message thread, a
+        click in the editor's menu under wine went unanswered. */
+    static bool idleMayLeaveMessageThreadAlone();
+
 private:
     enum class Delivery
     {

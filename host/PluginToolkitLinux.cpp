@@ -337,6 +337,11 @@ bool PluginToolkit::mayChangeWindowsNow()
     return true; // X sends nothing that waits for the host: no call arrives nested
 }
 
+bool PluginToolkit::idleMayLeaveMessageThreadAlone()
+{
+    return true; // the message thread reads its own X connection
+}
+
 void PluginToolkit::start()
 {
     if (processEnding)

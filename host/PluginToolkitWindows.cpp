@@ -209,6 +209,11 @@ bool PluginToolkit::mayChangeWindowsNow()
     return MessageLoop::nestedCalls == 0;
 }
 
+bool PluginToolkit::idleMayLeaveMessageThreadAlone()
+{
+    return false;
+}
+
 /** The module is pinned: the toolkit's threads finish in its code after the toolkit has stopped,
     and the host may free the library at once. */
 void PluginToolkit::start()

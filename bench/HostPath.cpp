@@ -2,11 +2,18 @@
 
 #include "plugin/RoutingMatrix.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace
 {
 HostPath* current = nullptr;
+}
+
+const char* HostPath::pluginPath()
+{
+    const auto* other = std::getenv ("LAMPWICK_BENCH_PLUGIN");
+    return other != nullptr && *other != 0 ? other : LAMPWICK_PATH;
 }
 
 HostPath::HostPath()

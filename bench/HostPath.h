@@ -32,10 +32,14 @@ public:
     long long receivedEvents = 0;
 
 private:
+    /** The plug-in this build made, or the one LAMPWICK_BENCH_PLUGIN names (another build's, to
+        compare the two on one machine). */
+    static const char* pluginPath();
+
     static vst2::VstIntPtr VSTCALLBACK callback (vst2::AEffect*, vst2::VstInt32 opcode,
                                                  vst2::VstInt32, vst2::VstIntPtr, void* ptr, float);
 
-    PluginLibrary library{LAMPWICK_PATH};
+    PluginLibrary library{pluginPath()};
     vst2::AEffect* effect = nullptr;
     std::vector<vst2::VstMidiEvent> events;
     vst2client::EventList list;

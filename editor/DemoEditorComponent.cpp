@@ -18,6 +18,25 @@ size_t cell (int inputChannel, int outputChannel)
     return (size_t) routing::cell (inputChannel, outputChannel);
 }
 
+/** The whole matrix; the caller holds the processor's callback lock. */
+RouteCells readMatrix (const Switchyard& processor)
+{
+    RouteCells routes;
+    for (int i = 0; i < channels; ++i)
+        for (int j = 0; j < channels; ++j)
+            routes[cell (i, j)] = processor.getRoute (i, j);
+    return routes;
+}
+
+void writeMatrix (Switchyard& processor, const RouteCells& routes)
+{
+    processor.clearAllRoutes();
+    for (int i = 0; i < channels; ++i)
+        for (int j = 0; j < channels; ++j)
+            if (routes[cell (i, j)] != 0)
+                processor.setRoute (routes[cell (i, j)], i, j);
+}
+
 /** The same channels routed: the matrix may hold any nonzero value for a route. */
 bool sameRouting (const RouteCells& a, const RouteCells& b)
 {
@@ -300,7 +319,7 @@ std::optional<RoutesText::Cells> DemoEditorComponent::readShownRoutes() const
     if (processor->getRestoreCount() != shownRestoreCount)
         return std::nullopt;
 
-    return processor->getRoutes();
+    return readMatrix (*processor);
 }
 
 bool DemoEditorComponent::cancelLooseLinks()
@@ -378,8 +397,8 @@ bool DemoEditorComponent::writeRoutes (const Cells& routes, bool isEdit)
         if (processor->getRestoreCount() != shownRestoreCount)
             return false;
 
-        before = processor->getRoutes();
-        processor->setRoutes (routes);
+        before = readMatrix (*processor);
+        writeMatrix (*processor, routes);
     }
 
     // Links rebuilt after a restore write back what was there: no change of the user's.
@@ -404,7 +423,7 @@ void DemoEditorComponent::rebuildLinksFromMatrix()
     {
         const juce::ScopedLock lock (processor->getCallbackLock());
         shownRestoreCount = processor->getRestoreCount();
-        routes = processor->getRoutes();
+        routes = readMatrix (*processor);
     }
 
     // Steps made before a restore of the host's would undo into a state the host never saw.

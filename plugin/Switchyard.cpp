@@ -163,9 +163,11 @@ void Switchyard::setStateInformation (const void* data, int sizeInBytes)
 
     {
         const juce::ScopedLock lock (getCallbackLock());
-        RoutesText::Cells restored;
-        std::memcpy (restored.data(), data, stateSize);
-        setRoutes (restored);
+        std::memcpy (routingMatrix.data(), data, stateSize);
+
+        for (int row = 0; row < numChannels; ++row)
+            updateRowOutputs (row);
+
         ++restoreCount;
     }
     sendChangeMessage();
@@ -207,19 +209,6 @@ juce::uint8 Switchyard::getRoute (int inputChannel, int outputChannel) const
         return routingMatrix[(size_t) routing::cell (inputChannel, outputChannel)];
 
     return 0;
-}
-
-RoutesText::Cells Switchyard::getRoutes() const
-{
-    return routingMatrix;
-}
-
-void Switchyard::setRoutes (const RoutesText::Cells& routes)
-{
-    routingMatrix = routes;
-
-    for (int row = 0; row < numChannels; ++row)
-        updateRowOutputs (row);
 }
 
 juce::uint32 Switchyard::getRestoreCount() const

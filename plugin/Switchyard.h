@@ -45,8 +45,6 @@ public:
     void clearAllRoutes();
     void setRoute (juce::uint8 value, int inputChannel, int outputChannel);
     juce::uint8 getRoute (int inputChannel, int outputChannel) const;
-    RoutesText::Cells getRoutes() const;
-    void setRoutes (const RoutesText::Cells& routes);
 
     /** How many states have been restored; the caller holds the callback lock. An editor compares
         it with the count it last showed, to tell a restore whose change message is still on its

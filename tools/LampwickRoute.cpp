@@ -182,7 +182,8 @@ int run (const RouteOptions& options)
         print ("Events out:", routed, options.sampleRate);
     }
 
-    std::cout << "Plug-in: " << plugin.getName() << " by " << plugin.getVendor() << "\n"
+    std::cout << "Plug-in: " << plugin.getName() << " by " << plugin.getVendor() << ", from "
+              << options.pluginFile << "\n"
               << "In:  " << events.size() << " events on channels " << channelList (events)
               << " from " << options.inputFile;
     if (skipped > 0)

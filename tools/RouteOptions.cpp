@@ -1,6 +1,7 @@
 #include "RouteOptions.h"
 
 #include "plugin/RoutesText.h"
+#include "tools/PluginSearch.h"
 
 namespace
 {
@@ -17,9 +18,6 @@ bool parseWholeNumber (const juce::String& text, int minimum, int maximum, int& 
 
 juce::String RouteOptions::parse (const juce::StringArray& arguments)
 {
-    pluginFile = juce::File::getSpecialLocation (juce::File::userHomeDirectory)
-                     .getChildFile (".vst/Lampwick.so")
-                     .getFullPathName();
     juce::StringArray files;
 
     for (int i = 0; i < arguments.size(); ++i)
@@ -88,6 +86,19 @@ juce::String RouteOptions::parse (const juce::StringArray& arguments)
 
     inputFile = files[0];
     outputFile = files[1];
+
+    if (pluginFile.isEmpty())
+    {
+        const auto searched =
+            PluginSearch::folders (juce::File::getSpecialLocation (juce::File::userHomeDirectory));
+        pluginFile = PluginSearch::find (searched).getFullPathName();
+
+        if (pluginFile.isEmpty())
+            return juce::String ("no ") + PluginSearch::fileName + " in " +
+                   PluginSearch::describe (searched) +
+                   ": install the plug-in (scripts/run does) or give --plugin PATH";
+    }
+
     return {};
 }
 
@@ -106,7 +117,8 @@ juce::String RouteOptions::usage()
            "  --save-state FILE        write the routing state the plug-in ends with\n"
            "  --rate HZ                sample rate (default 44100)\n"
            "  --block N                block size in samples (default 512)\n"
-           "  --plugin PATH            the plug-in to load (default ~/.vst/Lampwick.so)\n"
+           "  --plugin PATH            the plug-in to load (default: Lampwick.so from ~/.vst,\n"
+           "                           else /usr/local/lib/vst, else /usr/lib/vst)\n"
            "  --print                  list the events before and after routing\n"
            "  --make-demo FILE.mid     write a small multi-channel demo file and stop\n"
            "  --print-state FILE       print the routes of a saved 256-byte state as --route "

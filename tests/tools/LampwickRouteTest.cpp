@@ -1,6 +1,8 @@
 // The command-line host as a person uses it: bad input gets a clear message and a non-zero exit,
 // and a good run routes the demo song.
 
+#include "tools/PluginSearch.h"
+
 #include <gtest/gtest.h>
 #include <juce_audio_basics/juce_audio_basics.h>
 
@@ -16,9 +18,11 @@ struct Outcome
     std::string output; // stdout and stderr together
 };
 
-Outcome runTool (const juce::String& arguments)
+/** Runs the tool with the arguments, and with the environment's assignments ("HOME=...") first. */
+Outcome runTool (const juce::String& arguments, const juce::String& environment = {})
 {
-    const auto command = juce::String (LAMPWICK_ROUTE_PATH) + " " + arguments + " 2>&1";
+    const auto command =
+        environment + " " + juce::String (LAMPWICK_ROUTE_PATH) + " " + arguments + " 2>&1";
     Outcome outcome;
     FILE* pipe = popen (command.toRawUTF8(), "r");
     if (pipe == nullptr)
@@ -127,7 +131,9 @@ TEST_F (LampwickRoute, RoutesTheDemoSongAndKeepsItsTiming)
         runTool (plugin + "--route 1:4,10 --route 2:2 --rate 48000 --block 100 --save-state " +
                  path ("saved.state") + " " + path ("demo.mid") + " " + path ("out.mid"));
     ASSERT_EQ (outcome.exitCode, 0) << outcome.output;
-    EXPECT_NE (outcome.output.find ("Lampwick by Quennell music"), std::string::npos)
+    EXPECT_NE (outcome.output.find (std::string ("Lampwick by Quennell music, from ") +
+                                    LAMPWICK_PATH),
+               std::string::npos)
         << outcome.output;
 
     // Expected: channel 1 copied to 4 and 10, channel 2 kept, channels 3 and 10 dropped.
@@ -169,4 +175,41 @@ TEST_F (LampwickRoute, RoutesTheDemoSongAndKeepsItsTiming)
     const auto printed = runTool ("--print-state " + path ("saved.state"));
     ASSERT_EQ (printed.exitCode, 0) << printed.output;
     EXPECT_EQ (printed.output, "1:4,10 2:2\n");
+}
+
+// Without --plugin, the plug-in is the one in the user's ~/.vst, else the machine's
+// /usr/local/lib/vst, else /usr/lib/vst; the run says which one it loaded.
+TEST_F (LampwickRoute, FindsThePlugInInTheUsersFolderFirstThenTheMachines)
+{
+    const auto home = folder.getChildFile ("home"), local = folder.getChildFile ("local"),
+               system = folder.getChildFile ("system");
+    const juce::Array<juce::File> searched{home, local, system};
+    const std::pair<std::vector<juce::File>, juce::File> holdingAndFound[] = {
+        {{}, {}},
+        {{system}, system},
+        {{local, system}, local},
+        {{home, system}, home},
+        {{home, local, system}, home}};
+    for (const auto& [holding, found] : holdingAndFound)
+    {
+        for (const auto& f : searched)
+            f.deleteRecursively();
+        for (const auto& f : holding)
+            ASSERT_TRUE (f.getChildFile (PluginSearch::fileName).create());
+        EXPECT_EQ (PluginSearch::find (searched),
+                   found == juce::File() ? found : found.getChildFile (PluginSearch::fileName))
+            << holding.size();
+    }
+    EXPECT_EQ (PluginSearch::describe ({juce::File ("/a"), juce::File ("/b"), juce::File ("/c")}),
+               "/a, /b or /c");
+
+    ASSERT_TRUE (home.getChildFile (".vst").createDirectory());
+    const auto installed = home.getChildFile (".vst").getChildFile (PluginSearch::fileName);
+    ASSERT_TRUE (juce::File (LAMPWICK_PATH).createSymbolicLink (installed, true));
+    const auto outcome = runTool ("--route 1:2 " + path ("demo.mid") + " " + path ("out.mid"),
+                                  "HOME=" + home.getFullPathName().quoted());
+    ASSERT_EQ (outcome.exitCode, 0) << outcome.output;
+    EXPECT_NE (outcome.output.find ("from " + installed.getFullPathName().toStdString()),
+               std::string::npos)
+        << outcome.output;
 }

@@ -58,20 +58,35 @@ private:
     bool opened = false;
 };
 
-void BM_EditIdle (benchmark::State& state)
+/** The plug-in loaded, and its editor open when the benchmark's first argument asks for it;
+    false, with the benchmark skipped, when either cannot be. */
+bool ready (benchmark::State& state, HostPath& host, std::unique_ptr<OpenEditor>& editor)
 {
-    HostPath host;
     if (! host.isReady())
-        return state.SkipWithError ("the plug-in did not load");
+    {
+        state.SkipWithError ("the plug-in did not load");
+        return false;
+    }
 
-    const bool withEditor = state.range (0) != 0;
-    std::unique_ptr<OpenEditor> editor;
-    if (withEditor)
+    if (state.range (0) != 0)
     {
         editor = std::make_unique<OpenEditor> (host);
         if (! editor->isOpen())
-            return state.SkipWithError ("no X server to open the editor on");
+        {
+            state.SkipWithError ("no X server to open the editor on");
+            return false;
+        }
     }
+
+    return true;
+}
+
+void BM_EditIdle (benchmark::State& state)
+{
+    HostPath host;
+    std::unique_ptr<OpenEditor> editor;
+    if (! ready (state, host, editor))
+        return;
 
     for (int warmUp = 0; warmUp < countedCalls; ++warmUp) // the toolkit's start-up messages
         host.dispatch (vst2::effEditIdle);
@@ -90,16 +105,9 @@ BENCHMARK (BM_EditIdle)->ArgName ("editor")->Arg (0)->Arg (1);
 void BM_HostPathBesideEditor (benchmark::State& state)
 {
     HostPath host;
-    if (! host.isReady())
-        return state.SkipWithError ("the plug-in did not load");
-
     std::unique_ptr<OpenEditor> editor;
-    if (state.range (0) != 0)
-    {
-        editor = std::make_unique<OpenEditor> (host);
-        if (! editor->isOpen())
-            return state.SkipWithError ("no X server to open the editor on");
-    }
+    if (! ready (state, host, editor))
+        return;
 
     host.setFanOut (4);
     host.setInput (256);
@@ -133,16 +141,9 @@ void BM_ShareOfACore (benchmark::State& state)
     constexpr auto measured = std::chrono::seconds (3);
 
     HostPath host;
-    if (! host.isReady())
-        return state.SkipWithError ("the plug-in did not load");
-
     std::unique_ptr<OpenEditor> editor;
-    if (state.range (0) != 0)
-    {
-        editor = std::make_unique<OpenEditor> (host);
-        if (! editor->isOpen())
-            return state.SkipWithError ("no X server to open the editor on");
-    }
+    if (! ready (state, host, editor))
+        return;
 
     const bool midi = state.range (1) != 0;
     host.setFanOut (4);

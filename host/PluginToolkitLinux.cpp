@@ -3,6 +3,8 @@
 #define JUCE_GUI_BASICS_INCLUDE_XHEADERS 1
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include "host/ToolkitMessageLoop.h"
+
 #include <pthread.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -16,12 +18,6 @@
 #include <stdexcept>
 #include <thread>
 #include <vector>
-
-namespace juce
-{
-// Defined by JUCE's Linux build: waits for and delivers the next message or window-system event.
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-} // namespace juce
 
 namespace
 {
@@ -228,7 +224,7 @@ private:
 
         while (! quit)
         {
-            juce::dispatchNextMessageOnSystemQueue (false);
+            ToolkitMessageLoop::dispatchNext (false);
             WaitingXEvents::deliverSoon();
         }
 

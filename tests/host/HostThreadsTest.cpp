@@ -84,10 +84,12 @@ TEST (HostThreads, LastCloseLeavesNoThreadOfThePluginsAndTheLibraryStaysMapped)
                 std::this_thread::sleep_for (std::chrono::milliseconds (5));
             return threadNames();
         };
-        const auto running =
-            awaitNames ([] (const auto& names) { return names.count ("JUCE Timer") != 0; });
-        EXPECT_EQ (running.count ("Lampwick GUI"), 1u);
-        EXPECT_EQ (running.count ("JUCE Timer"), 1u);
+        // The message thread and the toolkit's timer thread, which JUCE 7 names "JUCE Timer" and
+        // JUCE 8 leaves with the name of the thread that started it.
+        const auto running = awaitNames ([&before] (const auto& names)
+                                         { return names.size() >= before.size() + 2; });
+        EXPECT_GE (running.count ("Lampwick GUI"), 1u);
+        EXPECT_EQ (running.size(), before.size() + 2);
 
         host.close();
         EXPECT_EQ (awaitNames ([&before] (const auto& names) { return names == before; }), before);

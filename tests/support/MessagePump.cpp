@@ -1,13 +1,10 @@
 #include "MessagePump.h"
 
-namespace juce
-{
-bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
-}
+#include "host/ToolkitMessageLoop.h"
 
 void pumpMessages()
 {
-    for (int i = 0; i < 10000 && juce::dispatchNextMessageOnSystemQueue (true); ++i)
+    for (int i = 0; i < 10000 && ToolkitMessageLoop::dispatchNext (true); ++i)
     {
     }
 }

@@ -286,9 +286,13 @@ void DemoEditorComponent::pasteRoutes (const juce::String& text)
         problem = RoutesText::read (text, routes);
 
     if (problem.isNotEmpty())
+    {
         showNotice (juce::String (canvas::pasteRoutesText) + ": " + problem);
-    else
-        editRoutes (routes);
+        return;
+    }
+
+    writeLinksToMatrix();
+    editRoutes (routes);
 }
 
 void DemoEditorComponent::linkEachChannelToItself()
@@ -306,8 +310,6 @@ void DemoEditorComponent::linkEachChannelToItself()
 
 void DemoEditorComponent::editRoutes (const Cells& routes)
 {
-    writeLinksToMatrix();
-
     if (writeRoutes (routes, true))
         rebuildLinksFromMatrix();
 }

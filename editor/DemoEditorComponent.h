@@ -69,7 +69,8 @@ private:
     bool writeRoutes (const Cells& routes, bool isEdit);
     /** The routes of the matrix, or none while a restore the canvas does not show yet waits. */
     std::optional<Cells> readShownRoutes() const;
-    /** An edit of all the routes at once: the links show it once it is made. */
+    /** An edit of all the routes at once, made after any link edit still on its way has been
+        written: the links show it once it is made. */
     void editRoutes (const Cells& routes);
     void stepThroughHistory (std::optional<Cells> (RouteHistory::*step) (const Cells&));
     void rebuildLinksFromMatrix();

@@ -81,13 +81,14 @@ void CVisualGraphObjectConnector_Output::ClickedLinkFollower::mouseDown (const j
                             e.mods.isLeftButtonDown());
 }
 
-void CVisualGraphObjectConnector_Output::cancelLooseLink()
+bool CVisualGraphObjectConnector_Output::cancelLooseLink()
 {
     if (! following)
-        return;
+        return false;
 
     stopFollowing();
     endLooseLink (getCentre(), false);
+    return true;
 }
 
 void CVisualGraphObjectConnector_Output::stopFollowing()

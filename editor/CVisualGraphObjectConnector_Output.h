@@ -20,9 +20,9 @@ public:
     void getLinkedConnectors (std::vector<CVisualGraphObjectConnector*>& result) override;
     bool isStartOfLinks() const noexcept override { return true; }
 
-    /** Drops the loose link that follows the pointer after a click, if there is one. */
-    void cancelLooseLink();
-    bool hasLooseLink() const noexcept { return dragLink != nullptr; }
+    /** Drops the loose link that follows the pointer after a click, if there is one; answers
+        whether there was. A link being dragged is the drag's to end. */
+    bool cancelLooseLink();
 
 private:
     /** Hears every mouse event of the canvas while a clicked link follows the pointer. */

@@ -331,11 +331,7 @@ bool DemoEditorComponent::cancelLooseLinks()
     for (int i = 0; i < channels; ++i)
         if (auto* out = dynamic_cast<CVisualGraphObjectConnector_Output*> (
                 inputChannelsBox->findOutputConnector (i)))
-            if (out->hasLooseLink())
-            {
-                out->cancelLooseLink();
-                cancelled = true;
-            }
+            cancelled = out->cancelLooseLink() || cancelled;
 
     return cancelled;
 }

@@ -3,6 +3,7 @@
 
 #include "PluginHost.h"
 
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <map>

@@ -1,14 +1,21 @@
-# Debian's JUCE 7.0.5 for a Windows target, and the static image libraries it needs there.
+# Debian's JUCE 7.0.5 for a Windows target, and the static image libraries it needs there. JUCE 8
+# refuses MinGW: on Debian 13, scripts/build-windows fetches Debian 12's 7.0.5 and names its package
+# folder here.
 #
 # find_package refuses a 32-bit target (the package's version file was generated for 64 bit), so
 # the package's JUCEConfig.cmake is included directly.
 
 set(SWITCHYARD_JUCE_PACKAGE_DIR /usr/lib/x86_64-linux-gnu/cmake/JUCE-7.0.5
-    CACHE PATH "Debian's JUCE CMake package folder")
+    CACHE PATH "Debian's JUCE 7.0.5 CMake package folder")
 set(SWITCHYARD_WINDOWS_DEPS "${PROJECT_SOURCE_DIR}/build-deps/${CMAKE_SYSTEM_PROCESSOR}"
     CACHE PATH "Static libpng and libjpeg for this target (scripts/build-windows-deps)")
 
-set(debian_modules /usr/share/juce/modules)
+if(NOT EXISTS "${SWITCHYARD_JUCE_PACKAGE_DIR}/JUCEConfig.cmake")
+  message(FATAL_ERROR "No JUCE 7.0.5 package in ${SWITCHYARD_JUCE_PACKAGE_DIR}: build with scripts/build-windows")
+endif()
+file(READ "${SWITCHYARD_JUCE_PACKAGE_DIR}/JUCEConfig.cmake" config)
+string(REGEX MATCH "set\\(JUCE_MODULES_DIR \"([^\"]+)\"" found "${config}")
+set(debian_modules "${CMAKE_MATCH_1}")
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   include("${SWITCHYARD_JUCE_PACKAGE_DIR}/JUCEConfig.cmake")
@@ -31,7 +38,6 @@ else()
   endif()
 
   # The package's configuration, pointed at the copy.
-  file(READ "${SWITCHYARD_JUCE_PACKAGE_DIR}/JUCEConfig.cmake" config)
   string(REPLACE "\${CMAKE_CURRENT_LIST_DIR}" "${SWITCHYARD_JUCE_PACKAGE_DIR}" config "${config}")
   string(REPLACE "${debian_modules}" "${modules}" config "${config}")
   file(WRITE "${CMAKE_BINARY_DIR}/juce-package/JUCEConfig.cmake" "${config}")

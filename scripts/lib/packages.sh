@@ -54,3 +54,18 @@ install_missing()
   as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
 }
+
+# debian_mirror: the Debian archive that the machine's sources name, or Debian's own.
+debian_mirror()
+{
+  local uri
+  for uri in $(sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/*.sources 2>/dev/null) \
+             $(sed -n 's/^deb \(\[[^]]*\] \)\?\([^ ]*\) .*/\2/p' \
+                 /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null); do
+    if [[ $uri =~ /debian/?$ ]]; then
+      echo "${uri%/}"
+      return
+    fi
+  done
+  echo http://deb.debian.org/debian
+}

@@ -69,3 +69,23 @@ debian_mirror()
   done
   echo http://deb.debian.org/debian
 }
+
+# release_lists CODENAME DIR: reads the package lists of Debian's CODENAME (binaries and sources,
+# with its point updates and security fixes) into DIR, through sources of their own that leave the
+# machine's alone, and sets release_apt to the options that make apt-get and apt-cache use them.
+release_lists()
+{
+  local codename=$1 dir=$2 type mirror key=/usr/share/keyrings/debian-archive-keyring.gpg
+  mirror=$(debian_mirror)
+  mkdir -p "$dir/lists/partial" "$dir/cache/archives/partial"
+  for type in deb deb-src; do
+    echo "$type [signed-by=$key] $mirror $codename main"
+    echo "$type [signed-by=$key] $mirror $codename-updates main"
+    echo "$type [signed-by=$key] http://deb.debian.org/debian-security $codename-security main"
+  done >"$dir/sources.list"
+  # With no packages taken as installed, so that the machine's own versions are not the candidates.
+  release_apt=(-o Dir::Etc::SourceList="$dir/sources.list" -o Dir::Etc::SourceParts=/dev/null
+    -o Dir::State::Lists="$dir/lists" -o Dir::Cache="$dir/cache" -o Dir::State::status=/dev/null
+    -o APT::Architectures="$(dpkg --print-architecture)")
+  apt-get "${release_apt[@]}" update -qq >&2
+}
